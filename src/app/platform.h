@@ -1,0 +1,30 @@
+#pragma once
+// What the core asks of the desktop: message boxes, running a command line,
+// choosing a file. The console, the dialog and the tests each provide one.
+
+#include <optional>
+#include <string>
+
+namespace cw {
+
+enum class MessageKind {
+  Error,     // exclamation icon, OK: refusals ("Error") and the generator's "Warning"
+  Report,    // information icon, OK: the end of a run ("Done")
+  Question,  // question icon, Yes and No
+};
+
+enum class MessageAnswer { Ok, Yes, No };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Shows `text` modally and waits until the user closes it.
+  virtual MessageAnswer MessageBox(const std::string& text, const std::string& caption, MessageKind kind) = 0;
+  // Runs a command line through the system's command interpreter and waits
+  // for it; its exit status is not looked at.
+  virtual void RunCommand(const std::string& commandLine) = 0;
+  // Asks for an existing file matching "*.dem"; nothing when cancelled.
+  virtual std::optional<std::string> OpenDemoFile() = 0;
+};
+
+}  // namespace cw

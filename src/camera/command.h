@@ -1,0 +1,59 @@
+#pragma once
+// One script line as the director and the stream stages consume it, and the
+// five first-in first-out lists the script fills.
+
+#include <deque>
+#include <string>
+
+#include "camera/coord.h"
+
+namespace cw {
+
+struct CCommand {
+  std::string text;
+  float param1 = 0;
+  float param2 = 0;
+  float param3 = 0;
+  float param4 = 0;
+  CCoord coord;
+  std::string word;
+  float startTime = 0;
+  float endTime = 0;
+};
+
+class CommandList {
+ public:
+  bool Empty() const { return items.empty(); }
+  int Count() const { return static_cast<int>(items.size()); }
+  void Append(const CCommand& command) { items.push_back(command); }
+  CCommand& Head() { return items.front(); }
+  const CCommand& Head() const { return items.front(); }
+  CCommand& Tail() { return items.back(); }
+  void RemoveHead() { items.pop_front(); }
+  void RemoveAll() { items.clear(); }
+  auto begin() { return items.begin(); }
+  auto end() { return items.end(); }
+  auto begin() const { return items.begin(); }
+  auto end() const { return items.end(); }
+
+ private:
+  std::deque<CCommand> items;
+};
+
+struct CommandLists {
+  CommandList position;  // stay, move, cut
+  CommandList view;      // view, turn, pan
+  CommandList roll;      // roll, lean
+  CommandList palette;   // palette, fade
+  CommandList event;     // text, subtitle, sound, eyes
+
+  void RemoveAll() {
+    position.RemoveAll();
+    view.RemoveAll();
+    roll.RemoveAll();
+    palette.RemoveAll();
+    event.RemoveAll();
+  }
+};
+
+}  // namespace cw
