@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/options.h"
+#include "autogen/disposition.h"
+#include "autogen/generator.h"
 #include "camera/command.h"
 #include "camera/director.h"
 #include "demo/entity_table.h"
@@ -44,6 +46,8 @@ struct Context {
   CommandLists commands;
   DirectorState director;
   StreamEditState edits;
+  GeneratorState generator;
+  ZoneTables zones;
 };
 
 }  // namespace cw
