@@ -1,0 +1,26 @@
+#pragma once
+// One command line of a script, split into its three parts, and the handlers
+// of the event list's commands (the other lists' handlers live beside the
+// line reader).
+
+#include <string_view>
+
+namespace cw {
+
+class CommandList;
+
+struct ScriptLine {
+  float time = 0;
+  std::string_view word;
+  std::string_view arguments;  // empty when the word ends the line
+};
+
+// Each stores nothing when the line is malformed: a message without both its
+// double quotes, a "text" with no space after its kind, a sound with an empty
+// name, an entity number the entity table cannot hold.
+void AddText(const ScriptLine& line, CommandList& events);
+void AddSubtitle(const ScriptLine& line, CommandList& events);
+void AddSound(const ScriptLine& line, CommandList& events);
+void AddEyes(const ScriptLine& line, CommandList& events);
+
+}  // namespace cw

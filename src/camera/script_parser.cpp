@@ -1,0 +1,149 @@
+#include "camera/script_parser.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <istream>
+#include <string>
+
+#include "camera/command.h"
+#include "camera/coord.h"
+#include "camera/script_line.h"
+#include "camera/script_number.h"
+
+namespace cw {
+namespace {
+
+// Lines end with a line feed; a last line without one is not a line. Long
+// lines are read whole, never cut into two commands.
+bool ReadLine(std::istream& script, std::string& line) {
+  return static_cast<bool>(std::getline(script, line)) && !script.eof();
+}
+
+std::string_view Trim(std::string_view line) {
+  const std::size_t last = line.find_last_not_of(" \r\n");
+  if (last == std::string_view::npos) return {};
+  line = line.substr(0, last + 1);
+  return line.substr(line.find_first_not_of(' '));
+}
+
+// Time, word and arguments; false when the line has no word after its time.
+bool SplitLine(std::string_view text, ScriptLine& line) {
+  const std::size_t timeEnd = text.find(' ');
+  if (timeEnd == std::string_view::npos) return false;
+  line.time = ReadNumber(text.substr(0, timeEnd));
+  const std::string_view rest = text.substr(timeEnd + 1);
+  const std::size_t wordEnd = rest.find(' ');
+  line.word = rest.substr(0, wordEnd);
+  line.arguments = wordEnd == std::string_view::npos ? std::string_view{} : rest.substr(wordEnd + 1);
+  return true;
+}
+
+// A command runs until the next command of its list begins, unless an "end"
+// line or an earlier closing already gave it an end.
+void CloseTail(CommandList& list, float time) {
+  if (!list.Empty() && list.Tail().endTime == 0) list.Tail().endTime = time;
+}
+
+void AddCoordCommand(const ScriptLine& line, CommandList& list, EntityTable& entities) {
+  if (line.arguments.empty()) return;
+  CloseTail(list, line.time);
+  CCommand command;
+  command.coord = ParseCoord(line.arguments, entities);
+  command.word = line.word;
+  command.startTime = line.time;
+  list.Append(command);
+}
+
+void AddRoll(const ScriptLine& line, CommandList& rolls) {
+  float angle = ReadNumber(line.arguments);
+  if (!rolls.Empty() && rolls.Tail().endTime == 0) {
+    CCommand& tail = rolls.Tail();
+    tail.endTime = line.time;
+    // Roll the short way from the angle before: 10 then 350 turns 20 degrees,
+    // not 340. One correction only.
+    if (tail.param4 - angle > 180) angle += 360;
+    if (tail.param4 - angle < -180) angle -= 360;
+  }
+  CCommand roll;
+  roll.word = line.word;
+  roll.param4 = angle;
+  roll.startTime = line.time;
+  rolls.Append(roll);
+}
+
+// Four unsigned whole numbers: every digit goes into the number being read,
+// every space shifts it in, everything else is ignored. Red ends in param3,
+// green in param2, blue in param1, strength in param4.
+void AddPalette(const ScriptLine& line, CommandList& palettes) {
+  CCommand palette;
+  float number = 0;
+  for (const char c : line.arguments) {
+    if (c >= '0' && c <= '9') {
+      number = std::min(number * 10 + static_cast<float>(c - '0'), FLT_MAX);
+    } else if (c == ' ') {
+      palette.param3 = palette.param2;
+      palette.param2 = palette.param1;
+      palette.param1 = number;
+      number = 0;
+    }
+  }
+  palette.param4 = number;
+  palette.word = line.word;
+  palette.startTime = line.time;
+  CloseTail(palettes, line.time);
+  palettes.Append(palette);
+}
+
+void EndCommand(const ScriptLine& line, CommandLists& lists) {
+  CommandList* list = nullptr;
+  if (line.arguments == "move") {
+    list = &lists.position;
+  } else if (line.arguments == "pan" || line.arguments == "turn") {
+    list = &lists.view;
+  } else if (line.arguments == "fade") {
+    list = &lists.palette;
+  } else if (line.arguments == "roll") {
+    list = &lists.roll;
+  }
+  if (list != nullptr && !list->Empty()) list->Tail().endTime = line.time;
+}
+
+void HandleLine(const ScriptLine& line, CommandLists& lists, EntityTable& entities) {
+  const std::string_view word = line.word;
+  if (word == "stay" || word == "move" || word == "cut") {
+    AddCoordCommand(line, lists.position, entities);
+  } else if (word == "view" || word == "turn" || word == "pan") {
+    AddCoordCommand(line, lists.view, entities);
+  } else if (word == "roll" || word == "lean") {
+    AddRoll(line, lists.roll);
+  } else if (word == "palette" || word == "fade") {
+    AddPalette(line, lists.palette);
+  } else if (word == "text") {
+    AddText(line, lists.event);
+  } else if (word == "subtitle") {
+    AddSubtitle(line, lists.event);
+  } else if (word == "sound") {
+    AddSound(line, lists.event);
+  } else if (word == "eyes") {
+    AddEyes(line, lists.event);
+  } else if (word == "end") {
+    EndCommand(line, lists);
+  }
+  // Any other word, the empty one included, is passed over in silence.
+}
+
+}  // namespace
+
+void ParseScript(std::istream& script, CommandLists& lists, EntityTable& entities, bool& scriptEnded) {
+  std::string text;
+  if (!ReadLine(script, text)) {
+    scriptEnded = true;
+    return;
+  }
+  const std::string_view trimmed = Trim(text);
+  if (trimmed.empty() || trimmed.front() == '#') return;
+  ScriptLine line;
+  if (SplitLine(trimmed, line)) HandleLine(line, lists, entities);
+}
+
+}  // namespace cw

@@ -1,0 +1,15 @@
+#pragma once
+// Reads a whole camera script from a string, as the run reads a script file.
+
+#include <string>
+
+#include "camera/command.h"
+#include "demo/entity_table.h"
+
+namespace cw::test {
+
+// Calls ParseScript until it sets scriptEnded; returns how many calls read a
+// line (the last call, which meets the end, is not counted).
+int ReadScript(const std::string& script, CommandLists& lists, EntityTable& entities);
+
+}  // namespace cw::test
