@@ -19,6 +19,9 @@ struct CCommand {
   std::string word;
   float startTime = 0;
   float endTime = 0;
+  // A sound with no source written comes from the camera, whatever number
+  // the camera entity has in this demo.
+  bool cameraSource = false;
 };
 
 class CommandList {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <istream>
+#include <iterator>
 #include <ostream>
 
 #include "demo/protocol.h"
@@ -51,6 +52,12 @@ void WriteHeader(std::ostream& out, int length, const Vec3& angles) {
 }
 
 }  // namespace
+
+void SkipFirstLine(std::istream& in) {
+  std::istreambuf_iterator<char> it(in), end;
+  while (it != end && *it != '\n') ++it;
+  if (it != end) ++it;
+}
 
 CBlock::CBlock() : data(kInitialCapacity) { messageStarts.reserve(kInitialCapacity); }
 
@@ -112,7 +119,7 @@ void CBlock::Reset() {
 }
 
 void CBlock::Need(int count) const {
-  if (count > length - cursor) throw BlockOverrun{};
+  if (count > length - cursor) throw BadMessage{};
 }
 
 std::uint8_t CBlock::ReadByte() {
@@ -144,7 +151,7 @@ float CBlock::ReadFloat() {
 std::string_view CBlock::ReadString() {
   const std::uint8_t* start = data.data() + cursor;
   const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, static_cast<std::size_t>(Remaining())));
-  if (zero == nullptr) throw BlockOverrun{};
+  if (zero == nullptr) throw BadMessage{};
   const auto size = static_cast<std::size_t>(zero - start);
   cursor += static_cast<int>(size) + 1;
   return {reinterpret_cast<const char*>(start), size};

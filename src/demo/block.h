@@ -11,9 +11,9 @@
 
 namespace cw {
 
-// Thrown by the reader operations when a message runs past its block. It is
-// caught once, by the message loop, which then copies the rest of the block.
-struct BlockOverrun {};
+// Thrown when a message runs past its block or is not a message of the protocol.
+// Caught once, by the message loop, which then copies the rest of the block.
+struct BadMessage {};
 
 enum class ReadStatus {
   Block,      // a whole block was read
@@ -21,6 +21,10 @@ enum class ReadStatus {
   Truncated,  // the file ended inside the message bytes: the bytes read form the block
   Damaged,    // a broken header (cut short, or a length out of range): reading stops
 };
+
+// Reads and drops a demo's first line (its CD track line), up to and
+// including the first line feed, or to the end of the stream.
+void SkipFirstLine(std::istream& in);
 
 class CBlock {
  public:
@@ -76,7 +80,7 @@ class CBlock {
   int cursor = 0;
 
  private:
-  void Need(int count) const;  // reader: throws BlockOverrun past `length`
+  void Need(int count) const;  // reader: throws BadMessage past `length`
   std::uint8_t* Room(int count);  // writer: grows the buffer when needed
 
   std::vector<std::uint8_t> data;

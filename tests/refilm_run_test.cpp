@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include "app/refilm_run.h"
+#include "demo/protocol.h"
+#include "recording_platform.h"
+#include "stream_fixture.h"
+
+namespace cw {
+namespace {
+
+using test::Append;
+using test::AppendString;
+using test::Bytes;
+using test::RecordedMessage;
+
+std::string FinalBlock(const Bytes& messages = {svc_disconnect}) { return test::MakeDemo("", {messages}); }
+
+Bytes TimeMessage(float seconds) {
+  Bytes bytes = {svc_time};
+  test::AppendFloat(bytes, seconds);
+  return bytes;
+}
+
+Bytes ServerInfo(int protocol) {
+  Bytes bytes = {svc_serverinfo};
+  test::AppendLong(bytes, protocol);
+  Append(bytes, {1, 0});
+  AppendString(bytes, "level");
+  AppendString(bytes, "maps/none.bsp");
+  Append(bytes, {0, 0});
+  return bytes;
+}
+
+class RefilmRun : public ::testing::Test {
+ protected:
+  RefilmRun() : context(test::QuietContext()) {
+    RefilmOptions& options = context->options;
+    options.sourceDemo = dir.Path("in.dem");
+    options.scriptFile = dir.Path("in.cam");
+    options.resultDemo = dir.Path("out.dem");
+    options.generateScript = false;
+    options.playWhenDone = false;
+    dir.Write("in.cam", "");
+  }
+
+  RunOutcome Run() { return RefilmDemo(*context, platform); }
+
+  void ExpectOnlyError(const std::string& text) {
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].caption, "Error");
+    EXPECT_EQ(platform.messages[0].text, text);
+    EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
+  }
+
+  test::ScratchDir dir;
+  std::unique_ptr<Context> context;
+  test::RecordingPlatform platform;
+};
+
+TEST_F(RefilmRun, ChecksTheNamesInOrderAndWritesNothing) {
+  struct Case {
+    const char* name;
+    std::string source, script, result;
+    bool generate;
+    std::string message;
+  };
+  const std::string missing = dir.Path("missing.dem");
+  const std::vector<Case> cases = {
+      {"no source", "", "x.cam", "out.dem", false, "You must specify a source file."},
+      {"no result", "in.dem", "x.cam", "", false, "You must specify a destination file."},
+      {"source missing", missing, "x.cam", "out.dem", false, "The source file \"" + missing + "\" doesn't exist"},
+      {"source and script missing", missing, "nope.cam", "out.dem", false,
+       "The source file \"" + missing + "\" doesn't exist"},
+      {"no script", "in.dem", "", "out.dem", true, "You must specify a script file"},
+      {"script missing", "in.dem", "nope.cam", "out.dem", false, "The script file \"nope.cam\" doesn't exist"},
+      {"result is the source", "in.dem", "in.cam", "in.dem", false,
+       "The destination file \"in.dem\" is the source file."},
+      {"generated script would be the source", "in.dem", "./in.dem", "out.dem", true,
+       "The script file \"./in.dem\" is the source file."},
+  };
+  dir.Write("in.dem", "-1\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto fresh = test::QuietContext();
+    test::RecordingPlatform recorder;
+    RefilmOptions& options = fresh->options;
+    // Relative names are tried from the scratch folder.
+    auto inDir = [&](const std::string& name) { return name.empty() || name[0] == '/' ? name : dir.Path(name); };
+    options.sourceDemo = inDir(c.source);
+    options.scriptFile = c.script == "nope.cam" ? "nope.cam" : inDir(c.script);
+    options.resultDemo = inDir(c.result);
+    options.generateScript = c.generate;
+    std::string expected = c.message;
+    for (const char* name : {"in.dem", "./in.dem"}) {
+      const std::string quoted = std::string("\"") + name + "\"";
+      if (const auto at = expected.find(quoted); at != std::string::npos) {
+        expected.replace(at, quoted.size(), "\"" + inDir(name) + "\"");
+      }
+    }
+    EXPECT_EQ(RefilmDemo(*fresh, recorder), RunOutcome::Refused);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].caption, "Error");
+    EXPECT_EQ(recorder.messages[0].text, expected);
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::Error);
+    EXPECT_FALSE(dir.Exists("out.dem"));
+    EXPECT_EQ(dir.Read("in.dem"), "-1\n");
+  }
+}
+
+TEST_F(RefilmRun, OtherProtocolsAreRefusedBeforeAnythingIsWritten) {
+  dir.Write("in.dem", test::MakeDemo("-1\n", {ServerInfo(666), {svc_disconnect}}));
+  EXPECT_EQ(Run(), RunOutcome::Refused);
+  ExpectOnlyError("The source file \"" + dir.Path("in.dem") +
+                  "\" uses network protocol 666. Only protocol 15 demos can be refilmed.");
+  EXPECT_FALSE(dir.Exists("out.dem"));
+}
+
+TEST_F(RefilmRun, ResultThatCannotBeCreatedIsAnError) {
+  dir.Write("in.dem", "-1\n");
+  context->options.resultDemo = dir.Path("no/such/folder/out.dem");
+  EXPECT_EQ(Run(), RunOutcome::Refused);
+  ExpectOnlyError("The destination file \"" + context->options.resultDemo + "\" can't be created.");
+}
+
+TEST_F(RefilmRun, EmptySourceGivesTheFirstLineAndTheFinalBlock) {
+  dir.Write("in.dem", "");
+  EXPECT_EQ(Run(), RunOutcome::Done);
+  EXPECT_EQ(dir.Read("out.dem"), "-1\n" + FinalBlock());
+}
+
+TEST_F(RefilmRun, TheResultNeverNamesACdTrack) {
+  dir.Write("in.dem", test::MakeDemo("2\n", {{svc_nop, svc_disconnect}}));
+  context->options.removePrint = false;
+  Run();
+  EXPECT_EQ(dir.Read("out.dem").substr(0, 3), "-1\n");
+}
+
+TEST_F(RefilmRun, ChainedDemoIsPlayedAtTheEnd) {
+  dir.Write("in.dem", "-1\n");
+  context->options.chainDemo = true;
+  context->options.chainName = "next.dem";
+  Run();
+  Bytes final = {svc_stufftext};
+  AppendString(final, "playdemo next.dem\n");
+  final.push_back(svc_disconnect);
+  EXPECT_EQ(dir.Read("out.dem"), "-1\n" + FinalBlock(final));
+}
+
+TEST_F(RefilmRun, ReportsSuccessAndPlaysWhenInteractive) {
+  dir.Write("in.dem", test::MakeDemo("-1\n", {{svc_disconnect}}));
+  context->options.playWhenDone = true;
+  EXPECT_EQ(Run(), RunOutcome::Done);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].caption, "Done");
+  EXPECT_EQ(platform.messages[0].text, dir.Path("in.dem") + " refilmed to " + dir.Path("out.dem") + " succesfully.");
+  EXPECT_EQ(platform.messages[0].kind, MessageKind::Report);
+  EXPECT_EQ(platform.commands, (std::vector<std::string>{"play " + dir.Path("out.dem")}));
+}
+
+TEST_F(RefilmRun, AutomaticRunIsSilentAndNeverPlays) {
+  dir.Write("in.dem", test::MakeDemo("-1\n", {{svc_disconnect}}));
+  context->options.playWhenDone = true;
+  context->options.autoRun = true;
+  EXPECT_EQ(Run(), RunOutcome::Done);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(platform.commands.empty());
+}
+
+TEST_F(RefilmRun, ProblemsAreReportedEvenInAnAutomaticRunThenForgotten) {
+  dir.Write("in.dem", test::MakeDemo("-1\n", {{svc_nop}}));
+  context->options.autoRun = true;
+  EXPECT_EQ(Run(), RunOutcome::DoneWithProblems);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].caption, "Done");
+  EXPECT_EQ(platform.messages[0].text, "There were problems refilming " + dir.Path("in.dem") + " to " +
+                                           dir.Path("out.dem") + ". However, the movie may be playable.");
+  // The same program refilms a clean demo next: success again.
+  dir.Write("in.dem", test::MakeDemo("-1\n", {{svc_disconnect}}));
+  EXPECT_EQ(Run(), RunOutcome::Done);
+}
+
+TEST_F(RefilmRun, DamagedFileKeepsWhatWasReadAndEndsWithTheFinalBlock) {
+  std::string demo = test::MakeDemo("-1\n", {{svc_disconnect}});
+  demo += std::string("\xFF\xFF\xFF\x7F", 4) + std::string(40, '\x01');  // a length no block has
+  dir.Write("in.dem", demo);
+  EXPECT_EQ(Run(), RunOutcome::DoneWithProblems);
+  const std::string result = dir.Read("out.dem");
+  ASSERT_EQ(result.size(), 3 + 17 + 17u);
+  EXPECT_EQ(result[3 + 16], svc_disconnect);
+  EXPECT_EQ(result[3 + 17 + 16], svc_disconnect);
+}
+
+TEST_F(RefilmRun, FrameRateThinning) {
+  // 10 frames per second, blocks 1/32 s apart, one time repeated in two blocks;
+  // the first two blocks come before any time.
+  std::vector<Bytes> blocks = {{svc_disconnect}, {svc_disconnect}};
+  for (int i = 1; i <= 20; ++i) {
+    blocks.push_back(TimeMessage(static_cast<float>(i) / 32));
+    if (i == 2) blocks.push_back(TimeMessage(static_cast<float>(i) / 32));
+  }
+  dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
+  context->options.setFps = true;
+  context->options.fps = 10;
+  Run();
+  const std::string result = dir.Read("out.dem");
+  // Kept: the untimed blocks, the repeated 2/32, then 6, 10, 14 and 18/32
+  // (each more than 0.1 s after the last kept), and the final block.
+  EXPECT_EQ(result.size(), 3 + 2 * 17 + 5 * 21 + 17u);
+}
+
+TEST_F(RefilmRun, FadeOutStopsFiveSecondsAfterTheIntermission) {
+  std::vector<Bytes> blocks;
+  for (int i = 1; i <= 20; ++i) {
+    Bytes block = TimeMessage(static_cast<float>(i));
+    if (i == 10) block.push_back(svc_intermission);
+    blocks.push_back(block);
+  }
+  dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
+  context->options.fadeOut = true;
+  Run();
+  const std::string result = dir.Read("out.dem");
+  // Blocks of times 1..15 are refilmed, not 16..20.
+  EXPECT_NE(result.find("v_cshift 0 0 0 255\n"), std::string::npos);
+  const std::string fifteen(reinterpret_cast<const char*>(TimeMessage(15).data()), 5);
+  const std::string sixteen(reinterpret_cast<const char*>(TimeMessage(16).data()), 5);
+  EXPECT_NE(result.find(fifteen), std::string::npos);
+  EXPECT_EQ(result.find(sixteen), std::string::npos);
+}
+
+TEST_F(RefilmRun, WithoutFadeOutTheWholeSourceIsRefilmed) {
+  std::vector<Bytes> blocks;
+  for (int i = 1; i <= 20; ++i) {
+    Bytes block = TimeMessage(static_cast<float>(i));
+    if (i == 10) block.push_back(svc_intermission);
+    blocks.push_back(block);
+  }
+  dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
+  Run();
+  const std::string twenty(reinterpret_cast<const char*>(TimeMessage(20).data()), 5);
+  EXPECT_NE(dir.Read("out.dem").find(twenty), std::string::npos);
+}
+
+TEST_F(RefilmRun, BlocksGrownPastThePlayableSizeAreSplit) {
+  // A block of 7990 bytes that the camera's messages take past 8000.
+  Bytes block = {25, 2};
+  Bytes print = {svc_print};
+  AppendString(print, std::string(7985, 'x'));
+  block.insert(block.end(), print.begin(), print.end());
+  ASSERT_EQ(block.size(), 7989u);
+  dir.Write("in.dem", test::MakeDemo("-1\n", {block}));
+  context->options.removePrint = false;
+  Run();
+  const std::string result = dir.Read("out.dem");
+  // Baseline and two console texts (16 + 20 + 19 bytes) and the signon in one
+  // block, the print in the next, then the final block.
+  ASSERT_EQ(result.size(), 3 + 16 + 57 + 16 + 7987 + 17u);
+  EXPECT_EQ(result.substr(3, 4), std::string("\x39\x00\x00\x00", 4));
+}
+
+}  // namespace
+}  // namespace cw
