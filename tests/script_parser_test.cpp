@@ -344,6 +344,7 @@ TEST_F(ScriptTest, SoundSettings) {
     EXPECT_EQ(sound.param2, c.volume);
     EXPECT_EQ(sound.param3, c.attenuation);
     EXPECT_EQ(sound.endTime, c.source);
+    EXPECT_EQ(sound.cameraSource, c.arguments[0] == '"');  // the camera, whatever its number
     EXPECT_EQ(sound.startTime, 10);
   }
 }

@@ -118,6 +118,7 @@ void AddSound(const ScriptLine& line, CommandList& events) {
   ReadSoundSettings(line.arguments.substr(close + 1), sound);
   sound.startTime = line.time;
   sound.endTime = static_cast<float>(source);
+  sound.cameraSource = line.arguments.front() == '"';
   events.Append(sound);
 }
 
