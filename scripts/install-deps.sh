@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and playing need, when
+# they are missing. Runs apt-get through sudo for a user who is not root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config            # the build
+  libgtest-dev libgmock-dev                   # the tests
+  qt6-base-dev libgl-dev                      # the dialog program
+  clang libclang-rt-14-dev                    # the fuzz targets
+  quakespasm xvfb xauth libgl1-mesa-dri       # playing results in a real engine
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

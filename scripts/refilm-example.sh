@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The main job: builds Camwright, writes the example demo of an imaginary map
+# and refilms it twice from the command line, with the example camera script
+# and with a script generated from the map's zone file.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build -DCAMWRIGHT_TESTS=OFF
+
+out=out/example
+mkdir -p "$out"
+cp examples/example.cam examples/cwbox.log "$out"/ 2>/dev/null || true
+build/examples/make-example-demo "$out/example.dem"
+cd "$out"
+../../build/src/camwright-cli example.dem example.cam example-scripted.dem
+../../build/src/camwright-cli example.dem example-generated.dem
+echo "Refilmed with the example script:   $PWD/example-scripted.dem"
+echo "Refilmed with a generated script:   $PWD/example-generated.dem (script: $PWD/temp.cam)"
