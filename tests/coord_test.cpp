@@ -1,9 +1,10 @@
+#include "camera/coord.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "camera/coord.h"
 #include "demo/entity_table.h"
 
 namespace cw {
@@ -74,7 +75,7 @@ TEST(ParseCoord, TokensAreXYZ) {
   const Case cases[] = {
       {"100 -200 now", {0, 0, 100}, {0, 0, -200}, {0, kAxisNow, 0}},
       {"p~0.3 p~0.3 p+30", {0.3f, 1, 0}, {0.3f, 1, 0}, {0, 1, 30}},
-      {"10 20", {0, 0, 10}, {0, 0, 20}, {0, 0, 0}},  // the missing z is the fixed 0
+      {"10 20", {0, 0, 10}, {0, 0, 20}, {0, 0, 0}},   // the missing z is the fixed 0
       {"10  30", {0, 0, 10}, {0, 0, 0}, {0, 0, 30}},  // an empty token is the fixed 0
       {" 10 20", {0, 0, 0}, {0, 0, 10}, {0, 0, 20}},
       {"1 2 3 4 5", {0, 0, 1}, {0, 0, 2}, {0, 0, 3}},  // text after z is ignored
@@ -122,7 +123,7 @@ TEST_F(EvaluateTest, LagPicksTheNewestSampleNotLaterThanTheTimeLookedAt) {
   AddPoint(1, 9.9f, 4, 5, 6);
   AddPoint(1, 10, 7, 8, 9);
   const Vec3 point = At("p~0.3 p~0.3 p+30", 10);
-  EXPECT_FLOAT_EQ(point[0], 1);   // x and y from the sample of 9.6
+  EXPECT_FLOAT_EQ(point[0], 1);  // x and y from the sample of 9.6
   EXPECT_FLOAT_EQ(point[1], 2);
   EXPECT_FLOAT_EQ(point[2], 39);  // z from the sample of 10, plus 30
 }
@@ -130,9 +131,9 @@ TEST_F(EvaluateTest, LagPicksTheNewestSampleNotLaterThanTheTimeLookedAt) {
 TEST_F(EvaluateTest, NoSampleLeavesTheOffsetAlone) {
   AddPoint(1, 1, 50, 50, 50);
   AddPoint(1, 5, 60, 60, 60);
-  EXPECT_EQ(At("p~20", 5), (Vec3{0, 0, 0}));  // reaches back before the first sample
+  EXPECT_EQ(At("p~20", 5), (Vec3{0, 0, 0}));          // reaches back before the first sample
   EXPECT_EQ(At("e7+100", 5), (Vec3{100, 100, 100}));  // an empty trajectory
-  EXPECT_EQ(At("p", 0.5f), (Vec3{0, 0, 0}));  // every sample is later
+  EXPECT_EQ(At("p", 0.5f), (Vec3{0, 0, 0}));          // every sample is later
 }
 
 TEST_F(EvaluateTest, NowAxisKeepsTheCallersValue) {

@@ -1,3 +1,5 @@
+#include "camera/director.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,7 +7,6 @@
 
 #include "camera/command.h"
 #include "camera/coord.h"
-#include "camera/director.h"
 #include "demo/entity_table.h"
 #include "script_reading.h"
 
@@ -333,7 +334,7 @@ TEST_F(DirectorTest, EyesFreezeTheLookAtPointAndTakeTheEntitysAngles) {
   SetEyes(director, 3);
   Player(0.8f, 500, 500, 500);
   Block(1);
-  ExpectPoint(director.lookAtPoint, {100, 0, 0});  // not refreshed while eyes are in force
+  ExpectPoint(director.lookAtPoint, {100, 0, 0});     // not refreshed while eyes are in force
   EXPECT_NEAR(director.cameraAngles[kYaw], 0, 1e-4);  // but still looked at
 
   const bool all[3] = {true, true, true};

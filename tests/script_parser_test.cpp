@@ -1,3 +1,5 @@
+#include "camera/script_parser.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -8,7 +10,6 @@
 
 #include "camera/command.h"
 #include "camera/script_number.h"
-#include "camera/script_parser.h"
 #include "demo/entity_table.h"
 #include "script_reading.h"
 
@@ -66,9 +67,17 @@ TEST(ScriptNumber, WholeNumbers) {
     int value;
   };
   const Case cases[] = {
-      {"12", 12},           {"-3", -3},          {"+7", 7},          {"3.9", 3},
-      {"x", 0},             {"", 0},             {" 4", 0},          {"99999999999", INT_MAX},
-      {"-99999999999", INT_MIN}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+      {"12", 12},
+      {"-3", -3},
+      {"+7", 7},
+      {"3.9", 3},
+      {"x", 0},
+      {"", 0},
+      {" 4", 0},
+      {"99999999999", INT_MAX},
+      {"-99999999999", INT_MIN},
+      {"2147483647", INT_MAX},
+      {"-2147483648", INT_MIN},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");
@@ -216,8 +225,9 @@ TEST_F(ScriptTest, EndLines) {
   EXPECT_EQ(lists.roll.Head().endTime, 4);
 
   lists.RemoveAll();
-  Read("0 pan p\n0 stay p\n0 lean 5\n0 palette 1\n5 end stay\n5 end cut\n5 end view\n5 end lean\n5 end palette\n"
-       "5 end\n5 end move now\n5 end Pan\n");
+  Read(
+      "0 pan p\n0 stay p\n0 lean 5\n0 palette 1\n5 end stay\n5 end cut\n5 end view\n5 end lean\n5 end palette\n"
+      "5 end\n5 end move now\n5 end Pan\n");
   EXPECT_EQ(lists.view.Head().endTime, 0);
   EXPECT_EQ(lists.position.Head().endTime, 0);
   EXPECT_EQ(lists.roll.Head().endTime, 0);

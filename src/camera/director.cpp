@@ -10,9 +10,7 @@ namespace {
 // The roll a running pan gives the block until the roll step replaces it.
 constexpr float kPanRoll = 10.0f;
 
-bool HeadHasCome(const CommandList& list, float demoTime) {
-  return !list.Empty() && list.Head().startTime <= demoTime;
-}
+bool HeadHasCome(const CommandList& list, float demoTime) { return !list.Empty() && list.Head().startTime <= demoTime; }
 
 // A command is over once its end lies before the demo time.
 bool IsOver(const CCommand& command, float demoTime) { return command.endTime < demoTime; }

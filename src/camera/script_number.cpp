@@ -24,8 +24,8 @@ bool TooLarge(std::string_view mantissa, long long exponent) {
   const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
   const std::size_t first = mantissa.find_first_not_of("0.");
   if (first == std::string_view::npos) return false;
-  const long long power = first < point ? static_cast<long long>(point - first) - 1
-                                        : -static_cast<long long>(first - point);
+  const long long power =
+      first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
   return power + exponent > 0;
 }
 
@@ -57,7 +57,8 @@ NumberRead ReadDecimal(std::string_view text) {
     }
     const std::size_t exponentDigits = CountDigits(text, j);
     if (exponentDigits > 0) {
-      for (std::size_t k = j; k < j + exponentDigits; ++k) exponent = std::min(exponent * 10 + (text[k] - '0'), 1000000LL);
+      for (std::size_t k = j; k < j + exponentDigits; ++k)
+        exponent = std::min(exponent * 10 + (text[k] - '0'), 1000000LL);
       if (exponentNegative) exponent = -exponent;
       i = j + exponentDigits;
     }
