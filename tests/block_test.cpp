@@ -134,9 +134,18 @@ TEST(BlockWriter, RewindDropsExactlyWhatFollowsTheMark) {
 
 TEST(BlockWriter, GrowsPastAnyFixedRoom) {
   CBlock out;
-  const std::string big(300000, 'x');
-  out.PutString(big);
-  EXPECT_EQ(out.length, 300001);
+  const std::vector<std::uint8_t> big(300000, 'x');
+  out.PutBytes(big.data(), static_cast<int>(big.size()));
+  EXPECT_EQ(out.length, 300000);
+}
+
+TEST(BlockWriter, PutStringWritesWhatTheGameCanReadBack) {
+  CBlock out;
+  out.PutString(std::string("ab\0cd", 5));
+  EXPECT_EQ(test::BlockBytes(out), (Bytes{'a', 'b', 0}));
+  out.Reset();
+  out.PutString(std::string(5000, 'x'));
+  EXPECT_EQ(out.length, 2048);
 }
 
 TEST(BlockWrite, WritesTheGivenAnglesNotThoseRead) {
@@ -151,9 +160,10 @@ TEST(BlockWrite, WritesTheGivenAnglesNotThoseRead) {
 
 TEST(BlockWrite, SplitCutsGreedilyAtMessageStarts) {
   CBlock out;
+  const std::vector<std::uint8_t> message(3001, 'm');
   for (int i = 0; i < 5; ++i) {
     out.BeginMessage();
-    out.PutString(std::string(3000, static_cast<char>('a' + i)));  // 3001 bytes each
+    out.PutBytes(message.data(), 3001);
   }
   std::ostringstream file;
   out.WriteSplitTo(file, Vec3{1, 2, 3}, 8000);
@@ -170,7 +180,8 @@ TEST(BlockWrite, MessageLongerThanTheLimitKeepsABlockOfItsOwn) {
   out.BeginMessage();
   out.PutByte(2);
   out.BeginMessage();
-  out.PutString(std::string(9000, 'x'));
+  const std::vector<std::uint8_t> huge(9001, 'x');
+  out.PutBytes(huge.data(), 9001);
   out.BeginMessage();
   out.PutByte(2);
   std::ostringstream file;

@@ -183,6 +183,9 @@ void CBlock::PutLong(std::int32_t value) { StoreLong(Room(4), value); }
 void CBlock::PutFloat(float value) { StoreFloat(Room(4), value); }
 
 void CBlock::PutString(std::string_view text) {
+  // The game reads a text up to its first zero and at most 2047 characters;
+  // anything past that would be read as further messages and stop playback.
+  text = text.substr(0, std::min(text.find('\0'), static_cast<std::size_t>(kTextBufferSize - 1)));
   PutBytes(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
   PutByte(0);
 }

@@ -66,7 +66,9 @@ class CBlock {
   void PutShort(int value);
   void PutLong(std::int32_t value);
   void PutFloat(float value);
-  void PutString(std::string_view text);  // the text and a zero terminator
+  // The text as the game will read it (to its first zero, at most 2047
+  // characters) and a zero terminator.
+  void PutString(std::string_view text);
   void PutBytes(const std::uint8_t* bytes, int count);
   void CopyBytes(CBlock& input, int count);
   int Mark() const { return cursor; }
