@@ -15,7 +15,9 @@ CSplashWnd::CSplashWnd(CSplash& owner, const QPixmap& picture, QWidget* parent)
   setFixedSize(picture_.deviceIndependentSize().toSize());
   QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) move(screen->geometry().center() - rect().center());
-  timer_.start(kSplashMilliseconds, this);
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, &CSplashWnd::OnTimer);
+  timer_.start(kSplashMilliseconds);
 }
 
 void CSplashWnd::OnTimer() { owner_.HideSplash(); }
@@ -23,14 +25,6 @@ void CSplashWnd::OnTimer() { owner_.HideSplash(); }
 void CSplashWnd::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.drawPixmap(0, 0, picture_);
-}
-
-void CSplashWnd::timerEvent(QTimerEvent* event) {
-  if (event->timerId() == timer_.timerId()) {
-    OnTimer();
-  } else {
-    QWidget::timerEvent(event);
-  }
 }
 
 void CSplash::ShowSplash(QWidget* parent) {
@@ -46,7 +40,7 @@ void CSplash::HideSplash() {
   if (current_ == nullptr) return;
   QWidget* below = current_->parentWidget();
   // Gone at once for the user; the object itself goes when control is back
-  // in the event loop, since this may run inside its own timer event.
+  // in the event loop, since this may run inside its own timer's signal.
   current_->close();
   current_ = nullptr;
   if (below != nullptr && below->isVisible()) below->repaint();

@@ -3,8 +3,8 @@
 // `CSplash` holds what the program knows about splashes (whether one may be
 // shown, and the one shown now); `CSplashWnd` is the borderless window.
 
-#include <QtCore/QBasicTimer>
 #include <QtCore/QPointer>
+#include <QtCore/QTimer>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QWidget>
 
@@ -21,19 +21,18 @@ class CSplashWnd : public QWidget {
  public:
   CSplashWnd(CSplash& owner, const QPixmap& picture, QWidget* parent);
 
-  bool TimerActive() const { return timer_.isActive(); }
+  const QTimer& Timer() const { return timer_; }
   // What the three-second timer does when it fires; tests call it rather
   // than wait.
   void OnTimer();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
 
  private:
   CSplash& owner_;
   QPixmap picture_;
-  QBasicTimer timer_;
+  QTimer timer_;
 };
 
 class CSplash {
