@@ -1,4 +1,4 @@
-// Draws the program's icon and splash picture. Run once to (re)make
+// Draws the program's icon and splash picture. Run once (target camwright_artwork) to (re)make
 // src/gui/resources/{icon.png,splash.png}; the pictures are committed so that
 // the build needs no drawing step.
 //

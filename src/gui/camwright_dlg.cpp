@@ -113,19 +113,39 @@ void CCamwrightDlg::CreateControls() {
   setFps_ = NewCheckBox("Set FPS to", "setFps", this);
   fps_ = NewField("fps", this);
 
-  const QList<QWidget*> tabChain = {sourceDemo_,        scriptFile_,  generateScript_, resultDemo_,     playWhenDone_,
-                                    centerprintTime_,   fadeOut_,     printExitTime_,  playerBleeding_, removeCenterprint_,
-                                    removePrint_,       removeStufftext_, removeOutsideFov_, changeColors_, chainDemo_,
-                                    printCredits_,      runBy_,       filmingBy_,      go_,             quit_,
-                                    help_,              pantsColor_,  chainName_,      shirtColor_,     setFps_,
+  const QList<QWidget*> tabChain = {sourceDemo_,
+                                    scriptFile_,
+                                    generateScript_,
+                                    resultDemo_,
+                                    playWhenDone_,
+                                    centerprintTime_,
+                                    fadeOut_,
+                                    printExitTime_,
+                                    playerBleeding_,
+                                    removeCenterprint_,
+                                    removePrint_,
+                                    removeStufftext_,
+                                    removeOutsideFov_,
+                                    changeColors_,
+                                    chainDemo_,
+                                    printCredits_,
+                                    runBy_,
+                                    filmingBy_,
+                                    go_,
+                                    quit_,
+                                    help_,
+                                    pantsColor_,
+                                    chainName_,
+                                    shirtColor_,
+                                    setFps_,
                                     fps_};
   for (qsizetype i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
   browse_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
 
   go_->setDefault(true);
   help_->setEnabled(false);  // the program has no help of its own
-  for (QWidget* startsDisabled : std::initializer_list<QWidget*>{runBy_, filmingBy_, pantsColor_, chainName_,
-                                                                  shirtColor_, fps_}) {
+  for (QWidget* startsDisabled :
+       std::initializer_list<QWidget*>{runBy_, filmingBy_, pantsColor_, chainName_, shirtColor_, fps_}) {
     startsDisabled->setEnabled(false);
   }
   runBy_->setValidator(new CFitWidthValidator(runBy_));

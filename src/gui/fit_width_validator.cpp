@@ -11,7 +11,8 @@ CFitWidthValidator::CFitWidthValidator(QLineEdit* field) : QValidator(field), fi
 QValidator::State CFitWidthValidator::validate(QString& text, int& /*position*/) const {
   QStyleOptionFrame option;
   option.initFrom(field_);
-  option.lineWidth = field_->hasFrame() ? field_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field_) : 0;
+  option.lineWidth =
+      field_->hasFrame() ? field_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field_) : 0;
   const QRect inner = field_->style()->subElementRect(QStyle::SE_LineEditContents, &option, field_);
   const QMargins margins = field_->textMargins();
   // QLineEdit keeps a couple of pixels of its own on either side of the text

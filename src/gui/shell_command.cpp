@@ -1,8 +1,7 @@
 #include "shell_command.h"
 
-#include <unistd.h>
-
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace cw {
 

@@ -143,7 +143,8 @@ class DialogTest : public QObject {
     QCOMPARE(f.Find<QGroupBox>("miscGroup")->title(), QString("Miscelaneous options"));
     QStringList labels;
     for (const QLabel* label : f.dialog.findChildren<QLabel*>()) labels << label->text();
-    for (const char* text : {"Source demo :", "Script :", "Result demo :", "Run by", "Filming by", "shirt and", "pants"}) {
+    for (const char* text :
+         {"Source demo :", "Script :", "Result demo :", "Run by", "Filming by", "shirt and", "pants"}) {
       QVERIFY2(labels.contains(text), text);
     }
   }
@@ -151,8 +152,8 @@ class DialogTest : public QObject {
   void colourBoxesHoldTheFourteenColoursAndOnlyThose() {
     Fixture f;
     QVERIFY(f.Open());
-    const QStringList expected = {"white", "light brown", "light blue", "haki",    "red",    "brown",  "gold",
-                                  "pink",  "purple",      "purple2",    "gray",    "seewave", "yellow", "blue"};
+    const QStringList expected = {"white", "light brown", "light blue", "haki", "red",     "brown",  "gold",
+                                  "pink",  "purple",      "purple2",    "gray", "seewave", "yellow", "blue"};
     for (const auto& [name, index] : {std::pair{"shirtColor", 0}, std::pair{"pantsColor", 4}}) {
       QComboBox* box = f.Find<QComboBox>(name);
       QStringList entries;
@@ -175,11 +176,32 @@ class DialogTest : public QObject {
       }
       w = w->nextInFocusChain();
     } while (w != f.Field("sourceDemo"));
-    const QStringList expected = {
-        "sourceDemo",  "scriptFile",   "generateScript", "resultDemo",        "playWhenDone", "centerprintTime",
-        "fadeOut",     "printExitTime", "playerBleeding", "removeCenterprint", "removePrint",  "removeStufftext",
-        "removeOutsideFov", "changeColors", "chainDemo", "printCredits", "runBy", "filmingBy", "go", "quit", "help",
-        "pantsColor", "chainName", "shirtColor", "setFps", "fps"};
+    const QStringList expected = {"sourceDemo",
+                                  "scriptFile",
+                                  "generateScript",
+                                  "resultDemo",
+                                  "playWhenDone",
+                                  "centerprintTime",
+                                  "fadeOut",
+                                  "printExitTime",
+                                  "playerBleeding",
+                                  "removeCenterprint",
+                                  "removePrint",
+                                  "removeStufftext",
+                                  "removeOutsideFov",
+                                  "changeColors",
+                                  "chainDemo",
+                                  "printCredits",
+                                  "runBy",
+                                  "filmingBy",
+                                  "go",
+                                  "quit",
+                                  "help",
+                                  "pantsColor",
+                                  "chainName",
+                                  "shirtColor",
+                                  "setFps",
+                                  "fps"};
     QCOMPARE(chain, expected);
   }
 
@@ -256,9 +278,12 @@ class DialogTest : public QObject {
   void leavingTheScriptGivesItAName_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("after");
-    QTest::newRow("empty") << "" << "example.cam";
-    QTest::newRow("no dot") << "intro" << "intro.cam";
-    QTest::newRow("dot anywhere") << "cams.v2/intro" << "cams.v2/intro";
+    QTest::newRow("empty") << ""
+                           << "example.cam";
+    QTest::newRow("no dot") << "intro"
+                            << "intro.cam";
+    QTest::newRow("dot anywhere") << "cams.v2/intro"
+                                  << "cams.v2/intro";
   }
   void leavingTheScriptGivesItAName() {
     QFETCH(QString, typed);
@@ -276,9 +301,18 @@ class DialogTest : public QObject {
     QTest::addColumn<QString>("offered");  // empty: the user cancels
     QTest::addColumn<QString>("sourceAfter");
     QTest::addColumn<QString>("resultAfter");
-    QTest::newRow("chosen") << "e1m1.dem" << "/quake/id1/e2m1.dem" << "/quake/id1/e2m1.dem" << "/quake/id1/e2m1c.dem";
-    QTest::newRow("cancelled") << "e4m4.dem" << "" << "e4m4.dem" << "e4m4c.dem";
-    QTest::newRow("cancelled without dot") << "e4m4" << "" << "e4m4" << "c.dem";
+    QTest::newRow("chosen") << "e1m1.dem"
+                            << "/quake/id1/e2m1.dem"
+                            << "/quake/id1/e2m1.dem"
+                            << "/quake/id1/e2m1c.dem";
+    QTest::newRow("cancelled") << "e4m4.dem"
+                               << ""
+                               << "e4m4.dem"
+                               << "e4m4c.dem";
+    QTest::newRow("cancelled without dot") << "e4m4"
+                                           << ""
+                                           << "e4m4"
+                                           << "c.dem";
   }
   void browsingDerivesTheResult() {
     QFETCH(QString, source);
@@ -373,9 +407,12 @@ class DialogTest : public QObject {
     QTest::addColumn<int>("fps");
     const QString integer = "Please enter an integer.";
     const QString range = "Please enter an integer between 5 and 100.";
-    QTest::newRow("lowest") << "5" << "" << 5;
-    QTest::newRow("highest") << "100" << "" << 100;
-    QTest::newRow("blanks around") << " 25 " << "" << 25;
+    QTest::newRow("lowest") << "5"
+                            << "" << 5;
+    QTest::newRow("highest") << "100"
+                             << "" << 100;
+    QTest::newRow("blanks around") << " 25 "
+                                   << "" << 25;
     QTest::newRow("below") << "4" << range << 4;
     QTest::newRow("above") << "101" << range << 101;
     QTest::newRow("negative") << "-20" << range << -20;
@@ -414,10 +451,22 @@ class DialogTest : public QObject {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("result");
-    QTest::newRow("source, click") << "sourceDemo" << "e1m1" << true << "e1m1.dem" << "temp.cam" << "e1m1c.dem";
-    QTest::newRow("source, Enter") << "sourceDemo" << "e1m1" << false << "e1m1" << "temp.cam" << "e1m1c";
-    QTest::newRow("script, click") << "scriptFile" << "intro" << true << "e1m1.dem" << "intro.cam" << "e1m1c.dem";
-    QTest::newRow("script, Enter") << "scriptFile" << "intro" << false << "e1m1.dem" << "intro" << "e1m1c.dem";
+    QTest::newRow("source, click") << "sourceDemo"
+                                   << "e1m1" << true << "e1m1.dem"
+                                   << "temp.cam"
+                                   << "e1m1c.dem";
+    QTest::newRow("source, Enter") << "sourceDemo"
+                                   << "e1m1" << false << "e1m1"
+                                   << "temp.cam"
+                                   << "e1m1c";
+    QTest::newRow("script, click") << "scriptFile"
+                                   << "intro" << true << "e1m1.dem"
+                                   << "intro.cam"
+                                   << "e1m1c.dem";
+    QTest::newRow("script, Enter") << "scriptFile"
+                                   << "intro" << false << "e1m1.dem"
+                                   << "intro"
+                                   << "e1m1c.dem";
   }
   void clickingGoLeavesTheFieldButEnterDoesNot() {
     QFETCH(QString, field);

@@ -1,12 +1,12 @@
 // The Qt platform: its message boxes, its file chooser, and the play command
 // run through the shell against a fake "play" that records its arguments.
+#include "qt_platform.h"
+
 #include <QtTest/QtTest>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QMessageBox>
-
-#include "qt_platform.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Start-up: the command line's names and the automatic run, the splash of an
 // interactive start, and a program that goes on without its picture.
-#include <QtTest/QtTest>
 #include <QtGui/QScreen>
+#include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
 
@@ -15,7 +15,8 @@ using cw::RunOutcome;
 
 struct Fixture {
   explicit Fixture(QString picture = QString::fromLatin1(cw::kSplashPicture))
-      : app(platform,
+      : app(
+            platform,
             [this](cw::Context& c, cw::Platform&) {
               runs.push_back(c.options);
               runWhileHidden = !app.CreateDialog().isVisible();
@@ -90,13 +91,16 @@ class StartupTest : public QObject {
     QTest::addColumn<QString>("script");
     QTest::addColumn<bool>("generate");
     QTest::addColumn<QString>("result");
-    QTest::newRow("three") << QStringList{"a.dem", "b.cam", "c.dem"} << "a.dem" << "b.cam" << false << "c.dem";
-    QTest::newRow("two") << QStringList{"a.dem", "c.dem"} << "a.dem" << "temp.cam" << true << "c.dem";
-    QTest::newRow("one") << QStringList{"c.dem"} << "" << "temp.cam" << true << "c.dem";
-    QTest::newRow("four and more") << QStringList{"a.dem", "b.cam", "my", "result.dem"} << "a.dem" << "b.cam"
-                                   << false << "my result.dem";
-    QTest::newRow("quotes are part of names") << QStringList{"\"a.dem\"", "c.dem"} << "\"a.dem\"" << "temp.cam"
-                                              << true << "c.dem";
+    QTest::newRow("three") << QStringList{"a.dem", "b.cam", "c.dem"} << "a.dem"
+                           << "b.cam" << false << "c.dem";
+    QTest::newRow("two") << QStringList{"a.dem", "c.dem"} << "a.dem"
+                         << "temp.cam" << true << "c.dem";
+    QTest::newRow("one") << QStringList{"c.dem"} << ""
+                         << "temp.cam" << true << "c.dem";
+    QTest::newRow("four and more") << QStringList{"a.dem", "b.cam", "my", "result.dem"} << "a.dem"
+                                   << "b.cam" << false << "my result.dem";
+    QTest::newRow("quotes are part of names") << QStringList{"\"a.dem\"", "c.dem"} << "\"a.dem\""
+                                              << "temp.cam" << true << "c.dem";
   }
   void commandLineNamesTheFilesAndRunsAtOnce() {
     QFETCH(QStringList, arguments);
@@ -124,8 +128,8 @@ class StartupTest : public QObject {
     expected.autoRun = true;
     QVERIFY(run.playWhenDone == expected.playWhenDone && run.fadeOut == expected.fadeOut &&
             run.removePrint == expected.removePrint && run.setFps == expected.setFps && run.fps == expected.fps &&
-            run.shirtColor == expected.shirtColor && run.pantsColor == expected.pantsColor &&
-            run.chainName.empty() && run.runBy.empty());
+            run.shirtColor == expected.shirtColor && run.pantsColor == expected.pantsColor && run.chainName.empty() &&
+            run.runBy.empty());
     QVERIFY(f.app.Splash().Current() == nullptr);
   }
 

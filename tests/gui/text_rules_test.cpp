@@ -18,12 +18,24 @@ class TextRulesTest : public QObject {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("typing");
     QTest::addColumn<QString>("browse");
-    QTest::newRow("no dot") << "e1m1" << "e1m1c" << "c.dem";
-    QTest::newRow("extension") << "e1m1.dem" << "e1m1c.dem" << "e1m1c.dem";
-    QTest::newRow("two dots") << "e1m1.v2.dem" << "e1m1c.dem" << "e1m1c.dem";
-    QTest::newRow("parent directory") << "../demos/e1m1.dem" << "c.dem" << "c.dem";
-    QTest::newRow("dot in directory") << "/home/j.smith/e1m1.dem" << "/home/jc.dem" << "/home/jc.dem";
-    QTest::newRow("empty") << "" << "c" << "c.dem";
+    QTest::newRow("no dot") << "e1m1"
+                            << "e1m1c"
+                            << "c.dem";
+    QTest::newRow("extension") << "e1m1.dem"
+                               << "e1m1c.dem"
+                               << "e1m1c.dem";
+    QTest::newRow("two dots") << "e1m1.v2.dem"
+                              << "e1m1c.dem"
+                              << "e1m1c.dem";
+    QTest::newRow("parent directory") << "../demos/e1m1.dem"
+                                      << "c.dem"
+                                      << "c.dem";
+    QTest::newRow("dot in directory") << "/home/j.smith/e1m1.dem"
+                                      << "/home/jc.dem"
+                                      << "/home/jc.dem";
+    QTest::newRow("empty") << ""
+                           << "c"
+                           << "c.dem";
   }
   void namesWhileTyping() {
     QFETCH(QString, source);
@@ -38,10 +50,14 @@ class TextRulesTest : public QObject {
     QTest::addColumn<bool>("changed");
     QTest::addColumn<QString>("sourceAfter");
     QTest::addColumn<QString>("resultAfter");
-    QTest::newRow("no dot gets .dem") << "e1m1" << true << "e1m1.dem" << "e1m1c.dem";
-    QTest::newRow("extension kept") << "e1m1.xyz" << true << "e1m1.xyz" << "e1m1c.dem";
-    QTest::newRow("parent directory") << "../e1m1.dem" << true << "../e1m1.dem" << "c.dem";
-    QTest::newRow("empty changes nothing") << "" << false << "" << "untouched";
+    QTest::newRow("no dot gets .dem") << "e1m1" << true << "e1m1.dem"
+                                      << "e1m1c.dem";
+    QTest::newRow("extension kept") << "e1m1.xyz" << true << "e1m1.xyz"
+                                    << "e1m1c.dem";
+    QTest::newRow("parent directory") << "../e1m1.dem" << true << "../e1m1.dem"
+                                      << "c.dem";
+    QTest::newRow("empty changes nothing") << "" << false << ""
+                                           << "untouched";
   }
   void leavingTheSource() {
     QFETCH(QString, source);
@@ -58,10 +74,14 @@ class TextRulesTest : public QObject {
   void leavingTheScript_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("after");
-    QTest::newRow("empty") << "" << "example.cam";
-    QTest::newRow("no dot") << "intro" << "intro.cam";
-    QTest::newRow("own extension") << "intro.txt" << "intro.txt";
-    QTest::newRow("dot in directory only") << "cams.v2/intro" << "cams.v2/intro";
+    QTest::newRow("empty") << ""
+                           << "example.cam";
+    QTest::newRow("no dot") << "intro"
+                            << "intro.cam";
+    QTest::newRow("own extension") << "intro.txt"
+                                   << "intro.txt";
+    QTest::newRow("dot in directory only") << "cams.v2/intro"
+                                           << "cams.v2/intro";
   }
   void leavingTheScript() {
     QFETCH(QString, script);
