@@ -16,7 +16,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   const int side = 2 * fontMetrics().height();
   icon->setPixmap(QIcon(QStringLiteral(":/camwright/icon.png")).pixmap(side, side));
   // A label with no buddy shows '&' as typed.
-  auto* version = new QLabel(QString::fromLatin1(kVersionLine), this);
+  auto* version = new QLabel(QString::fromLatin1(kVersionText), this);
   version->setObjectName(QStringLiteral("version"));
   version->setTextFormat(Qt::PlainText);
   auto* about = new QLabel(QString::fromLatin1(kAboutLine), this);

@@ -3,9 +3,10 @@
 
 #include <QtWidgets/QDialog>
 
+#include "app/version.h"
+
 namespace cw {
 
-inline constexpr const char* kVersionLine = "Camwright Version 1.15 beta";
 inline constexpr const char* kAboutLine = "Re-films Quake demos with a scripted camera";
 
 class CAboutDlg : public QDialog {

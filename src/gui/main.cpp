@@ -7,15 +7,7 @@
 #include <string>
 #include <vector>
 
-#if __has_include("app/console_front.h")
 #include "app/console_front.h"
-#else
-// TEMPORARY until the console front is on main (see pending_core.cpp).
-#include <iosfwd>
-namespace cw {
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
-}
-#endif
 #include "app/refilm_run.h"
 #include "camwright_app.h"
 #include "qt_platform.h"

@@ -7,7 +7,9 @@
 namespace cw {
 
 CSplashWnd::CSplashWnd(CSplash& owner, const QPixmap& picture, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), owner_(owner), picture_(picture) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      owner_(owner),
+      picture_(picture) {
   setObjectName(QStringLiteral("splash"));
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_ShowWithoutActivating);  // the dialog below keeps the keyboard
