@@ -1,0 +1,30 @@
+#include "camwright_app.h"
+
+#include "app/command_line.h"
+
+namespace cw {
+
+CCamwrightApp::CCamwrightApp(Platform& platform, RunFunction run, QString splashPicture)
+    : platform_(platform), run_(std::move(run)), splash_(std::move(splashPicture)) {}
+
+CCamwrightApp::~CCamwrightApp() = default;
+
+CCamwrightDlg& CCamwrightApp::CreateDialog() {
+  if (dialog_ == nullptr) dialog_ = std::make_unique<CCamwrightDlg>(context_, platform_, run_, &splash_);
+  return *dialog_;
+}
+
+bool CCamwrightApp::Start(const std::vector<std::string>& arguments) {
+  CCamwrightDlg& dialog = CreateDialog();
+  ApplyCommandLine(arguments, context_.options);
+  if (arguments.empty()) splash_.EnableSplash(true);
+  return dialog.OnInitDialog();
+}
+
+int CCamwrightApp::Run(const std::vector<std::string>& arguments) {
+  if (Start(arguments)) dialog_->exec();
+  // However the dialog closed, the program is over.
+  return 0;
+}
+
+}  // namespace cw

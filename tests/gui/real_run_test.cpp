@@ -1,0 +1,117 @@
+// The dialog and start-up with the real refilm, in a temporary current
+// directory: what the user sees of a run started from each place.
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+
+#include "app/refilm_run.h"
+#include "camwright_app.h"
+#include "recording_platform.h"
+
+namespace {
+
+void WriteFile(const QString& name, const QByteArray& bytes) {
+  QFile file(name);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class RealRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    previous_ = QDir::currentPath();
+    directory_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(directory_->path()));
+  }
+  void cleanup() {
+    QDir::setCurrent(previous_);
+    directory_.reset();
+  }
+
+  // The run names the source as the field held it when Go was pressed.
+  void goClickedAddsTheExtensionEnterDoesNot_data() {
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("click") << true << "The source file \"e1m1.dem\" doesn't exist";
+    QTest::newRow("Enter") << false << "The source file \"e1m1\" doesn't exist";
+  }
+  void goClickedAddsTheExtensionEnterDoesNot() {
+    QFETCH(bool, click);
+    QFETCH(QString, message);
+    cw::test::RecordingPlatform platform;
+    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    QVERIFY(app.Start({}));
+    // The offscreen platform activates every window shown, the splash too
+    // (a real window system leaves the keyboard with the dialog): take it away.
+    app.Splash().HideSplash();
+    cw::CCamwrightDlg& dialog = app.CreateDialog();
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto* source = dialog.findChild<QLineEdit*>("sourceDemo");
+    source->selectAll();
+    QTest::keyClicks(source, "e1m1");
+    if (click) {
+      QTest::mouseClick(dialog.findChild<QPushButton*>("go"), Qt::LeftButton);
+    } else {
+      QTest::keyClick(source, Qt::Key_Return);
+    }
+    QCOMPARE(platform.messages.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(platform.messages[0].caption), QString("Error"));
+    QCOMPARE(QString::fromStdString(platform.messages[0].text), message);
+    QVERIFY(!dialog.IsClosed());
+  }
+
+  void interactiveRunReportsAndPlays() {
+    WriteFile("e1m1.dem", "");
+    WriteFile("mine.cam", "");
+    cw::test::RecordingPlatform platform;
+    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    QVERIFY(app.Start({}));
+    cw::CCamwrightDlg& dialog = app.CreateDialog();
+    app.GetContext().options.scriptFile = "mine.cam";
+    app.GetContext().options.generateScript = false;
+    dialog.WriteControls();
+    dialog.OnGo();
+    QCOMPARE(platform.messages.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(platform.messages[0].caption), QString("Done"));
+    QCOMPARE(QString::fromStdString(platform.messages[0].text), QString("e1m1.dem refilmed to e1m1c.dem succesfully."));
+    QCOMPARE(platform.commands, std::vector<std::string>{"play e1m1c.dem"});
+    QVERIFY(QFile::exists("e1m1c.dem"));
+    QVERIFY(!dialog.IsClosed());
+  }
+
+  void automaticRunIsSilentAndEndsTheProgram() {
+    WriteFile("in.dem", "");
+    WriteFile("mine.cam", "");
+    cw::test::RecordingPlatform platform;
+    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    QVERIFY(!app.Start({"in.dem", "mine.cam", "out.dem"}));
+    QVERIFY(platform.messages.empty());
+    QVERIFY(platform.commands.empty());
+    QFile result("out.dem");
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QVERIFY(result.readAll().startsWith("-1\n"));
+  }
+
+  void automaticRunWithoutSourceKeepsTheDialog() {
+    cw::test::RecordingPlatform platform;
+    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    QVERIFY(app.Start({"out.dem"}));
+    QCOMPARE(platform.messages.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(platform.messages[0].text), QString("You must specify a source file."));
+    QVERIFY(!QFile::exists("out.dem"));
+  }
+
+ private:
+  QString previous_;
+  std::unique_ptr<QTemporaryDir> directory_;
+};
+
+}  // namespace
+
+QTEST_MAIN(RealRunTest)
+#include "real_run_test.moc"
