@@ -62,9 +62,9 @@ TEST(DispositionFile, CornersInEitherOrderGiveTheSameBox) {
   const struct {
     const char* corners;
   } cases[] = {
-      {"0 -512 0   1024 256 256"},       // low then high on every axis
-      {"1024 -512 256   0 256 0"},       // high then low on x and z, low then high on y
-      {"1024 256 256   0 -512 0"},       // high then low on every axis
+      {"0 -512 0   1024 256 256"},  // low then high on every axis
+      {"1024 -512 256   0 256 0"},  // high then low on x and z, low then high on y
+      {"1024 256 256   0 -512 0"},  // high then low on every axis
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.corners);
@@ -111,7 +111,8 @@ TEST(DispositionFile, EmptyOutsideASectionEndsTheReading) {
 }
 
 TEST(DispositionFile, NoSectionLeavesBothTablesEmpty) {
-  for (const char* text : {"", "   \n\t", "1 0 0 0 0 0 0 9 9 9 0", "EMPTY ---START--- 1 0 0 0 0 0 0 9 9 9 0 ---END---"}) {
+  for (const char* text :
+       {"", "   \n\t", "1 0 0 0 0 0 0 9 9 9 0", "EMPTY ---START--- 1 0 0 0 0 0 0 9 9 9 0 ---END---"}) {
     SCOPED_TRACE(text);
     const ZoneTables tables = Read(text);
     EXPECT_EQ(DefinedCount(tables), 0);

@@ -21,8 +21,7 @@ struct GeneratorState {
 
 // Returns false when the script file could not be written (the run then
 // refuses to go on with a stale script).
-bool GenerateScript(Context& context, Platform& platform, const std::string& sourceDemo,
-                    const std::string& scriptFile);
+bool GenerateScript(Context& context, Platform& platform, const std::string& sourceDemo, const std::string& scriptFile);
 
 // After each block of the analysis pass.
 void WriteScriptStep(Context& context, std::ostream& script);
