@@ -6,6 +6,7 @@
 #include "app/context.h"
 #include "app/platform.h"
 #include "app/run_checks.h"
+#include "autogen/generator.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
 #include "demo/block.h"
@@ -104,6 +105,10 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
 
   run.refilming = false;
+  if (options.generateScript && !GenerateScript(context, platform, options.sourceDemo, options.scriptFile)) {
+    RefuseUnwritableScript(options, platform);
+    return RunOutcome::Refused;
+  }
   run.refilming = true;
   run.demoTime = 0;
 
