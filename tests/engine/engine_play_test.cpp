@@ -3,47 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <regex>
 #include <string>
 
 #include "app/context.h"
 #include "app/refilm_run.h"
+#include "engine_play.h"
 #include "recording_platform.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
 
 namespace cw {
 namespace {
-
-struct Played {
-  int status;
-  std::string output;
-};
-
-// Runs the shared folder's engine-play on a result demo.
-Played PlayInEngine(const std::string& demo) {
-  const std::string command =
-      "bash '" + std::string(CAMWRIGHT_SHARED_DIR) + "/tools/engine-play' '" + demo + "' 300 2>&1";
-  Played played{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return played;
-  char line[512];
-  while (fgets(line, sizeof line, pipe) != nullptr) played.output += line;
-  played.status = pclose(pipe);
-  return played;
-}
-
-// The engine prints its frame count only when the demo has played to its end.
-// When a centre print was on screen just then, the engine's console log puts
-// the centre print's closing bar in front of that line, and engine-play then
-// says "not played: N frames ..." although the demo did play to its end.
-bool PlayedToTheEnd(const Played& played) {
-  static const std::regex kFinished(R"(^(played|not played):[^\n]*[^0-9][1-9][0-9]* frames +[0-9.]+ seconds)");
-  return played.output.find("Error") == std::string::npos && std::regex_search(played.output, kFinished);
-}
 
 struct Film {
   const char* demo;
@@ -83,9 +55,9 @@ TEST_P(EnginePlay, ResultPlaysToItsEnd) {
   test::RecordingPlatform platform;
   ASSERT_EQ(RefilmDemo(*context, platform), RunOutcome::Done);
 
-  const Played played = PlayInEngine(options.resultDemo);
-  if (WEXITSTATUS(played.status) == 3) GTEST_SKIP() << "no engine here: " << played.output;
-  EXPECT_TRUE(PlayedToTheEnd(played)) << played.output;
+  const test::EnginePlayOutcome played = test::PlayInEngine(options.resultDemo);
+  if (played.engineMissing) GTEST_SKIP() << "no engine here: " << played.output;
+  EXPECT_TRUE(played.playedToTheEnd) << played.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(RealDemos, EnginePlay,
