@@ -22,6 +22,7 @@
 
 #include "app/context.h"
 #include "app/refilm_run.h"
+#include "busy_run.h"
 #include "recording_platform.h"
 #include "synthetic_demo.h"
 
@@ -95,62 +96,9 @@ void CopyFile(const fs::path& from, const fs::path& to) {
   }
 }
 
-void WritePlainScript(const fs::path& path) {
+void WriteScript(const fs::path& path, const std::string& text) {
   std::ofstream script(path);
-  script << "0 stay p~0.3 p~0.3 p+30\n0 view p\n";
-}
-
-// Every command word, again and again over the whole demo.
-void WriteBusyScript(const fs::path& path, float seconds) {
-  std::ofstream script(path);
-  script << "# every command word, every 10 seconds\n";
-  for (int start = 0; static_cast<float>(start) < seconds; start += 10) {
-    const int t = start;
-    script << t << " stay p~0.3 p~0.3 p+30\n"
-           << t << " view p\n"
-           << t + 1 << " move 100 -200 now\n"
-           << t + 2 << " end move\n"
-           << t + 2 << " turn e2\n"
-           << t + 3 << " end turn\n"
-           << t + 3 << " pan e3~0.5 e3 e3+20\n"
-           << t + 4 << " end pan\n"
-           << t + 4 << " cut -300 200 p+64\n"
-           << t + 4 << " roll 15\n"
-           << t + 5 << " end roll\n"
-           << t + 5 << " lean -5\n"
-           << t + 5 << " palette 255 0 0 40\n"
-           << t + 6 << " fade 0 0 255 80\n"
-           << t + 7 << " end fade\n"
-           << t + 6 << " text print \"Frame of " << t << "\\n\"\n"
-           << t + 6 << " text centerprint \"Look \\\"here\\\"\"\n"
-           << t + 7 << " text stufftext \"echo hi\\n\"\n"
-           << t + 7 << " subtitle \"Seconds " << t << "\"\n"
-           << t + 8 << " sound p\"misc/talk\" v0.5 a2 c3\n"
-           << t + 8 << " sound \"misc/menu1\"\n"
-           << t + 8 << " eyes 2\n"
-           << t + 9 << " eyes\n";
-  }
-}
-
-void TurnEverythingOn(cw::RefilmOptions& options) {
-  options.changeColors = true;
-  options.shirtColor = 4;
-  options.pantsColor = 13;
-  options.printCredits = true;
-  options.runBy = "Runner";
-  options.filmingBy = "Bench";
-  options.centerprintTime = true;
-  options.removeCenterprint = true;
-  options.removePrint = true;
-  options.removeStufftext = true;
-  options.chainDemo = true;
-  options.chainName = "next.dem";
-  options.playerBleeding = true;
-  options.fadeOut = true;
-  options.removeOutsideFov = true;
-  options.printExitTime = true;
-  options.setFps = true;
-  options.fps = 15;
+  script << text;
 }
 
 }  // namespace
@@ -182,18 +130,14 @@ int main(int argc, char** argv) {
   std::printf("copy     %8.1f MB/s  (%.2f s), peak RSS %ld KB\n", sourceMb / copySeconds, copySeconds, PeakRssKb());
   fs::remove(copy);
 
-  if (bench.busy) {
-    WriteBusyScript(script, seconds);
-  } else {
-    WritePlainScript(script);
-  }
+  WriteScript(script, bench.busy ? cw::test::BusyScript(seconds) : "0 stay p~0.3 p~0.3 p+30\n0 view p\n");
   cw::Context context;
   context.options.sourceDemo = source.string();
   context.options.resultDemo = result.string();
   context.options.scriptFile = script.string();
   context.options.generateScript = false;
   context.options.playWhenDone = false;
-  if (bench.busy) TurnEverythingOn(context.options);
+  if (bench.busy) cw::test::TurnEveryOptionOn(context.options);
   cw::test::RecordingPlatform platform;
 
   start = Clock::now();
