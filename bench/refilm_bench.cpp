@@ -147,6 +147,12 @@ int main(int argc, char** argv) {
   std::printf("refilm   %8.1f MB/s  (%.2f s, %s script, result %.1f MB), peak RSS %ld KB\n", sourceMb / refilmSeconds,
               refilmSeconds, bench.busy ? "busy" : "plain", resultMb, PeakRssKb());
   std::printf("ratio    refilm takes %.2f times as long as a copy\n", refilmSeconds / copySeconds);
+  // The one thing that grows with the demo: the trajectories of the
+  // entities the script follows.
+  long points = 0;
+  for (int entity = 0; entity < cw::kEntityTableSize; ++entity) points += context.entities.PointCount(entity);
+  std::printf("tracks   %ld trajectory points kept (%.1f MB of points)\n", points,
+              Megabytes(static_cast<std::uintmax_t>(points) * sizeof(cw::TrackPoint)));
   for (const auto& message : platform.messages) {
     std::printf("message  %s: %s\n", message.caption.c_str(), message.text.c_str());
   }

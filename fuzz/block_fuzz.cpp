@@ -33,8 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   context.parser.exactExitTime = 1.0f;
   context.run.refilming = true;
 
-  cw::CBlock input;
-  cw::CBlock output;
+  // The blocks are reused: each one reserves a large buffer, and making two
+  // per input would cost more than the input's own work.
+  static cw::CBlock input;
+  static cw::CBlock output;
+  input.Reset();
   input.PutBytes(data, static_cast<int>(size));
   input.cursor = 0;
   cw::ProcessBlock(context, input, output);
