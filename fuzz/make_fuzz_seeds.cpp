@@ -1,0 +1,77 @@
+// make-fuzz-seeds DIR: writes starting inputs for the fuzz targets, one
+// folder per target: DIR/block (message bytes of one block), DIR/run (whole
+// demo files) and DIR/script (camera scripts).
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "busy_run.h"
+#include "demo_builder.h"
+#include "synthetic_demo.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cw::test::MessageBytes;
+
+void Write(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string AsString(const MessageBytes& m) { return {m.Bytes().begin(), m.Bytes().end()}; }
+
+void WriteBlockSeeds(const fs::path& dir) {
+  const MessageBytes messages[] = {
+      MessageBytes().Nop(),
+      MessageBytes().Disconnect(),
+      MessageBytes().UpdateStat(14, 1).Version(15).SetView(1),
+      MessageBytes().PlaySound({1, 2, 3, {1, 2, 3}, 200, 64}).PlaySound({2, 0, 1, {0, 0, 0}, {}, {}}),
+      MessageBytes().Time(2.5f).Print("VERSION 1.07 SERVER\n").StuffText("bf\n").SetAngle({0, 90, 0}),
+      MessageBytes().ServerInfoMessage({15, 1, 0, "Seed", {"maps/seed.bsp", "progs/player.mdl"}, {"misc/talk.wav"}}),
+      MessageBytes().LightStyle(0, "m").UpdateName(0, "p").UpdateFrags(0, 3).StopSound(9).UpdateColors(0, 0x4D),
+      MessageBytes().Time(3.0f).ClientDataMessage({}).Particle({0, 0, 0}, {0, 0, 1}, 20, 73).Damage(1, 2, {0, 0, 0}),
+      MessageBytes().SpawnStatic({}).SpawnBinary().SpawnBaseline({1, 2, 0, 0, 0, {1, 2, 3}, {0, 90, 0}}),
+      MessageBytes().TempEntityMessage({9, 1, {0, 0, 0}, {8, 8, 8}, 0, 0}).TempEntityMessage({12, 0, {}, {}, 1, 2}),
+      MessageBytes().SetPause(0).SignonNum(2).CenterPrint("Hi\n").KilledMonster().FoundSecret(),
+      MessageBytes().SpawnStaticSound({0, 0, 0}, 1, 255, 64).CdTrack(2, 2).SellScreen().Cutscene("c"),
+      MessageBytes().Time(4.0f).Intermission().Time(6.0f).Finale("The end\n"),
+  };
+  int n = 0;
+  for (const MessageBytes& m : messages) Write(dir / ("messages-" + std::to_string(n++)), AsString(m));
+  cw::test::SyntheticDemoOptions options;
+  for (int frame : {0, 25, 35, 80, 100}) {
+    Write(dir / ("frame-" + std::to_string(frame)), AsString(cw::test::SyntheticFrame(options, frame)));
+  }
+}
+
+void WriteRunSeeds(const fs::path& dir) {
+  cw::test::SyntheticDemoOptions options;
+  options.seconds = 2.0f;
+  options.intermissionAtEnd = true;
+  const std::string demo = cw::test::MakeSyntheticDemo(options);
+  Write(dir / "synthetic-2s", demo);
+  Write(dir / "cut-inside-a-block", demo.substr(0, demo.size() / 2 + 7));
+  Write(dir / "first-line-only", "-1\n");
+  Write(dir / "empty", "");
+  cw::test::DemoBuilder lying;
+  lying.FirstLine("2\n").Block(MessageBytes().Time(1.0f).Nop()).RawBlock(70000, {0, 0, 0}, {7, 0, 0, 0, 0});
+  Write(dir / "lying-length", lying.Build());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "Usage: make-fuzz-seeds DIR\n");
+    return 2;
+  }
+  const fs::path root = argv[1];
+  for (const char* target : {"block", "run", "script"}) fs::create_directories(root / target);
+  WriteBlockSeeds(root / "block");
+  WriteRunSeeds(root / "run");
+  Write(root / "script" / "busy.cam", cw::test::BusyScript(20.0f, 10));
+  return 0;
+}
