@@ -10,6 +10,7 @@
 #include "camera/director.h"
 #include "camera/script_parser.h"
 #include "demo/block.h"
+#include "demo/demo_streams.h"
 #include "demo/demo_survey.h"
 #include "demo/message_loop.h"
 #include "demo/protocol.h"
@@ -115,8 +116,10 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   ReadScript(context);
   context.edits.cameraEntity = ChooseCameraEntity(survey.used);
 
-  std::ifstream source(options.sourceDemo, std::ios::binary);
-  std::ofstream result(options.resultDemo, std::ios::binary | std::ios::trunc);
+  DemoInput sourceFile(options.sourceDemo);
+  DemoOutput resultFile(options.resultDemo);
+  std::ifstream& source = sourceFile.Stream();
+  std::ofstream& result = resultFile.Stream();
   if (!result.is_open()) {
     RefuseUncreatableResult(options, platform);
     context.commands.RemoveAll();

@@ -9,6 +9,7 @@
 #include "app/refilm_run.h"
 #include "autogen/disposition.h"
 #include "demo/block.h"
+#include "demo/demo_streams.h"
 #include "demo/message_loop.h"
 #include "demo/protocol.h"
 
@@ -104,7 +105,8 @@ bool GenerateScript(Context& context, Platform& platform, const std::string& sou
   context.generator = GeneratorState{};
   std::ofstream script(scriptFile, std::ios::out | std::ios::trunc);
   if (!script) return false;
-  std::ifstream demo(sourceDemo, std::ios::in | std::ios::binary);
+  DemoInput demoFile(sourceDemo);
+  std::ifstream& demo = demoFile.Stream();
   SkipFirstLine(demo);  // the CD track line
 
   // The time of an earlier run must not date this demo's first lines.

@@ -118,22 +118,6 @@ void CBlock::Reset() {
   messageStarts.clear();
 }
 
-void CBlock::Need(int count) const {
-  if (count > length - cursor) throw BadMessage{};
-}
-
-std::uint8_t CBlock::ReadByte() {
-  Need(1);
-  return data[static_cast<std::size_t>(cursor++)];
-}
-
-std::int16_t CBlock::ReadShort() {
-  Need(2);
-  const std::uint8_t* p = data.data() + cursor;
-  cursor += 2;
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
-}
-
 std::int32_t CBlock::ReadLong() {
   Need(4);
   const std::int32_t v = LoadLong(data.data() + cursor);
@@ -157,25 +141,9 @@ std::string_view CBlock::ReadString() {
   return {reinterpret_cast<const char*>(start), size};
 }
 
-std::uint8_t* CBlock::Room(int count) {
+void CBlock::Grow(int count) {
   const auto needed = static_cast<std::size_t>(cursor) + static_cast<std::size_t>(count);
-  if (needed > data.size()) data.resize(std::max(needed, 2 * data.size()));
-  std::uint8_t* p = data.data() + cursor;
-  cursor += count;
-  length += count;
-  return p;
-}
-
-void CBlock::BeginMessage() {
-  if (messageStarts.empty() || messageStarts.back() != cursor) messageStarts.push_back(cursor);
-}
-
-void CBlock::PutByte(int value) { *Room(1) = static_cast<std::uint8_t>(value); }
-
-void CBlock::PutShort(int value) {
-  std::uint8_t* p = Room(2);
-  p[0] = static_cast<std::uint8_t>(value);
-  p[1] = static_cast<std::uint8_t>(static_cast<unsigned>(value) >> 8);
+  data.resize(std::max(needed, 2 * data.size()));
 }
 
 void CBlock::PutLong(std::int32_t value) { StoreLong(Room(4), value); }
@@ -188,11 +156,6 @@ void CBlock::PutString(std::string_view text) {
   text = text.substr(0, std::min(text.find('\0'), static_cast<std::size_t>(kTextBufferSize - 1)));
   PutBytes(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
   PutByte(0);
-}
-
-void CBlock::PutBytes(const std::uint8_t* bytes, int count) {
-  if (count <= 0) return;
-  std::memcpy(Room(count), bytes, static_cast<std::size_t>(count));
 }
 
 void CBlock::CopyBytes(CBlock& input, int count) {

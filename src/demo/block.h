@@ -3,6 +3,7 @@
 // an input block and the writer operations used on an output block.
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string_view>
 #include <vector>
@@ -82,12 +83,55 @@ class CBlock {
   int cursor = 0;
 
  private:
-  void Need(int count) const;  // reader: throws BadMessage past `length`
+  void Need(int count) const {  // reader: throws BadMessage past `length`
+    if (count > length - cursor) throw BadMessage{};
+  }
   std::uint8_t* Room(int count);  // writer: grows the buffer when needed
+  void Grow(int count);
 
   std::vector<std::uint8_t> data;
   std::vector<int> messageStarts;
   bool endReached = false;
 };
+
+// The operations of every message, inline: a block of small messages
+// calls them millions of times.
+
+inline std::uint8_t CBlock::ReadByte() {
+  Need(1);
+  return data[static_cast<std::size_t>(cursor++)];
+}
+
+inline std::int16_t CBlock::ReadShort() {
+  Need(2);
+  const std::uint8_t* p = data.data() + cursor;
+  cursor += 2;
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
+}
+
+inline std::uint8_t* CBlock::Room(int count) {
+  if (static_cast<std::size_t>(cursor) + static_cast<std::size_t>(count) > data.size()) Grow(count);
+  std::uint8_t* p = data.data() + cursor;
+  cursor += count;
+  length += count;
+  return p;
+}
+
+inline void CBlock::BeginMessage() {
+  if (messageStarts.empty() || messageStarts.back() != cursor) messageStarts.push_back(cursor);
+}
+
+inline void CBlock::PutByte(int value) { *Room(1) = static_cast<std::uint8_t>(value); }
+
+inline void CBlock::PutShort(int value) {
+  std::uint8_t* p = Room(2);
+  p[0] = static_cast<std::uint8_t>(value);
+  p[1] = static_cast<std::uint8_t>(static_cast<unsigned>(value) >> 8);
+}
+
+inline void CBlock::PutBytes(const std::uint8_t* bytes, int count) {
+  if (count <= 0) return;
+  std::memcpy(Room(count), bytes, static_cast<std::size_t>(count));
+}
 
 }  // namespace cw

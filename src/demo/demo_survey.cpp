@@ -5,13 +5,15 @@
 
 #include "app/context.h"
 #include "demo/block.h"
+#include "demo/demo_streams.h"
 #include "demo/message_loop.h"
 
 namespace cw {
 
 DemoSurvey SurveyDemo(const std::string& path) {
   DemoSurvey survey;
-  std::ifstream source(path, std::ios::binary);
+  DemoInput file(path);
+  std::ifstream& source = file.Stream();
   SkipFirstLine(source);
 
   auto scratch = std::make_unique<Context>();
