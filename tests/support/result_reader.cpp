@@ -1,0 +1,49 @@
+#include "result_reader.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "demo/block.h"
+#include "demo/message_loop.h"
+#include "stream_fixture.h"
+
+namespace cw::test {
+
+ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
+  ResultDemo result;
+  {
+    std::ifstream whole(path, std::ios::binary);
+    result.bytes.assign(std::istreambuf_iterator<char>(whole), std::istreambuf_iterator<char>());
+  }
+  result.firstLine = result.bytes.substr(0, result.bytes.find('\n') + 1);
+
+  auto context = QuietContext();
+  context->entities.Reference(cameraEntity);
+  std::ifstream source(path, std::ios::binary);
+  SkipFirstLine(source);
+  CBlock input;
+  CBlock output;
+  Vec3 angles{};
+  bool clean = true;
+  for (ReadStatus status = input.ReadFrom(source, angles); !input.IsEndMarker();
+       status = input.ReadFrom(source, angles)) {
+    clean = clean && status == ReadStatus::Block;
+    MessageLoop(*context, input, output);
+    result.viewAngles.push_back(angles);
+    ++result.blocks;
+  }
+  result.parsedCleanly = clean && !context->run.streamProblems;
+  if (const TrackList* track = context->entities.Track(cameraEntity)) {
+    for (const TrackPoint& point : *track) result.camera.insert(result.camera.begin(), point);
+  }
+  return result;
+}
+
+const TrackPoint* CameraAt(const ResultDemo& result, float time) {
+  for (const TrackPoint& point : result.camera) {
+    if (point.time >= time) return &point;
+  }
+  return nullptr;
+}
+
+}  // namespace cw::test

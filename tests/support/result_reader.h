@@ -1,0 +1,27 @@
+#pragma once
+// Reads a result demo back with the same parser, for end-to-end checks.
+
+#include <string>
+#include <vector>
+
+#include "demo/entity_table.h"
+#include "demo/vec3.h"
+
+namespace cw::test {
+
+struct ResultDemo {
+  std::string firstLine;
+  int blocks = 0;
+  bool parsedCleanly = false;  // every block read whole, no damaged message
+  std::vector<TrackPoint> camera;  // the camera entity's positions, oldest first
+  std::vector<Vec3> viewAngles;    // of every block
+  std::string bytes;               // the whole file
+};
+
+// `cameraEntity` must be below 450 to have its positions recorded.
+ResultDemo ReadResultDemo(const std::string& path, int cameraEntity = 449);
+
+// The camera's position written in the first block whose time is at least `time`.
+const TrackPoint* CameraAt(const ResultDemo& result, float time);
+
+}  // namespace cw::test
