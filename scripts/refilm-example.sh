@@ -9,7 +9,7 @@ scripts/build.sh build -DCAMWRIGHT_TESTS=OFF
 
 out=out/example
 mkdir -p "$out"
-cp examples/example.cam examples/cwbox.log "$out"/ 2>/dev/null || true
+cp examples/example.cam examples/cwbox.log "$out"/
 build/examples/make-example-demo "$out/example.dem"
 cd "$out"
 ../../build/src/camwright-cli example.dem example.cam example-scripted.dem

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-scripts/build.sh build -DCAMWRIGHT_WERROR=ON
+scripts/build.sh build -DCAMWRIGHT_WERROR=ON -DCAMWRIGHT_TESTS=ON
 ctest --test-dir build --output-on-failure -j "$(nproc)" -LE engine
 ctest --test-dir build --output-on-failure -L engine
 
