@@ -168,25 +168,8 @@ TEST(InsideZone, BoundsAreIncludedAndComparedAsNumbers) {
 
 // --- whole generations over synthetic demos, in a scratch folder ----------
 
-// The disposition file is looked up in the current directory: each test runs
-// in a scratch folder of its own and goes back where it was.
-class InFolder {
- public:
-  explicit InFolder(const std::string& folder) : before(fs::current_path()) { fs::current_path(folder); }
-  ~InFolder() { fs::current_path(before); }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-
- private:
-  fs::path before;
-};
-
-std::string ReadText(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test::InFolder;
+using test::ReadText;
 
 void WriteText(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
 

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "app/refilm_run.h"
+#include "busy_run.h"
 #include "recording_platform.h"
 #include "result_reader.h"
 #include "stream_fixture.h"
@@ -103,11 +104,9 @@ TEST_F(Refilm, NoBlockShowsTheRecordingPlayersAnglesOrRoll) {
 
 TEST_F(Refilm, EveryOptionAndCommandWordGiveAResultThatParsesCleanly) {
   RefilmOptions& options = context->options;
-  options.changeColors = options.printCredits = options.centerprintTime = true;
+  test::TurnEveryOptionOn(options);
   // Frame-rate thinning drops whole blocks, injected texts included: it has tests of its own.
-  options.removeOutsideFov = options.chainDemo = true;
-  options.chainName = "next.dem";
-  options.runBy = "Runner";
+  options.setFps = false;
   options.filmingBy = "Filmer";
   std::ifstream busy(std::string(CAMWRIGHT_SOURCE_DIR) + "/tests/data/busy.cam");
   const std::string script((std::istreambuf_iterator<char>(busy)), std::istreambuf_iterator<char>());

@@ -31,6 +31,23 @@ Bytes ServerInfo(int protocol) {
   return bytes;
 }
 
+// One block a second from 1 s to 20 s, the intermission at 10 s.
+std::string IntermissionAtTen() {
+  std::vector<Bytes> blocks;
+  for (int i = 1; i <= 20; ++i) {
+    Bytes block = TimeMessage(static_cast<float>(i));
+    if (i == 10) block.push_back(svc_intermission);
+    blocks.push_back(block);
+  }
+  return test::MakeDemo("-1\n", blocks);
+}
+
+// The five bytes of a time message, as they stand in a file.
+std::string TimeText(float seconds) {
+  const Bytes bytes = TimeMessage(seconds);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 class RefilmRun : public ::testing::Test {
  protected:
   RefilmRun() : context(test::QuietContext()) {
@@ -209,35 +226,20 @@ TEST_F(RefilmRun, FrameRateThinning) {
 }
 
 TEST_F(RefilmRun, FadeOutStopsFiveSecondsAfterTheIntermission) {
-  std::vector<Bytes> blocks;
-  for (int i = 1; i <= 20; ++i) {
-    Bytes block = TimeMessage(static_cast<float>(i));
-    if (i == 10) block.push_back(svc_intermission);
-    blocks.push_back(block);
-  }
-  dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
+  dir.Write("in.dem", IntermissionAtTen());
   context->options.fadeOut = true;
   Run();
   const std::string result = dir.Read("out.dem");
   // Blocks of times 1..15 are refilmed, not 16..20.
   EXPECT_NE(result.find("v_cshift 0 0 0 255\n"), std::string::npos);
-  const std::string fifteen(reinterpret_cast<const char*>(TimeMessage(15).data()), 5);
-  const std::string sixteen(reinterpret_cast<const char*>(TimeMessage(16).data()), 5);
-  EXPECT_NE(result.find(fifteen), std::string::npos);
-  EXPECT_EQ(result.find(sixteen), std::string::npos);
+  EXPECT_NE(result.find(TimeText(15)), std::string::npos);
+  EXPECT_EQ(result.find(TimeText(16)), std::string::npos);
 }
 
 TEST_F(RefilmRun, WithoutFadeOutTheWholeSourceIsRefilmed) {
-  std::vector<Bytes> blocks;
-  for (int i = 1; i <= 20; ++i) {
-    Bytes block = TimeMessage(static_cast<float>(i));
-    if (i == 10) block.push_back(svc_intermission);
-    blocks.push_back(block);
-  }
-  dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
+  dir.Write("in.dem", IntermissionAtTen());
   Run();
-  const std::string twenty(reinterpret_cast<const char*>(TimeMessage(20).data()), 5);
-  EXPECT_NE(dir.Read("out.dem").find(twenty), std::string::npos);
+  EXPECT_NE(dir.Read("out.dem").find(TimeText(20)), std::string::npos);
 }
 
 TEST_F(RefilmRun, BlocksGrownPastThePlayableSizeAreSplit) {

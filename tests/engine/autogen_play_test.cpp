@@ -26,24 +26,8 @@ const fs::path kSharedDir = CAMWRIGHT_SHARED_DIR;
 const fs::path kSourceDir = CAMWRIGHT_SOURCE_DIR;
 const fs::path kDemo = kSharedDir / "demos" / "qfm_e1m3.dem";
 
-// The disposition file is looked up in the current directory.
-class InFolder {
- public:
-  explicit InFolder(const std::string& folder) : before(fs::current_path()) { fs::current_path(folder); }
-  ~InFolder() { fs::current_path(before); }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-
- private:
-  fs::path before;
-};
-
-std::string ReadText(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test::InFolder;
+using test::ReadText;
 
 class AutogenEngine : public ::testing::Test {
  protected:

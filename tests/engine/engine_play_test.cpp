@@ -9,6 +9,7 @@
 
 #include "app/context.h"
 #include "app/refilm_run.h"
+#include "busy_run.h"
 #include "engine_play.h"
 #include "recording_platform.h"
 #include "shared_demos.h"
@@ -36,18 +37,9 @@ TEST_P(EnginePlay, ResultPlaysToItsEnd) {
   options.autoRun = true;
   if (film.busy) {
     options.scriptFile = std::string(CAMWRIGHT_SOURCE_DIR) + "/tests/data/busy.cam";
-    options.changeColors = true;
-    options.shirtColor = 4;
-    options.pantsColor = 13;
-    options.printCredits = true;
-    options.runBy = "Runner";
-    options.filmingBy = "Filmer";
-    options.centerprintTime = true;
-    options.removeOutsideFov = true;
-    options.setFps = true;
+    test::TurnEveryOptionOn(options);
     options.fps = 30;
-    options.chainDemo = true;
-    options.chainName = "no-such-demo";
+    options.chainName = "no-such-demo";  // the game says it cannot open it, after the result has played
   } else {
     dir.Write("empty.cam", "");
     options.scriptFile = dir.Path("empty.cam");

@@ -81,8 +81,19 @@ void ScratchDir::Write(const std::string& name, const std::string& bytes) const 
   std::ofstream(Path(name), std::ios::binary) << bytes;
 }
 
-std::string ScratchDir::Read(const std::string& name) const {
-  std::ifstream in(Path(name), std::ios::binary);
+std::string ScratchDir::Read(const std::string& name) const { return ReadText(Path(name)); }
+
+InFolder::InFolder(const std::string& folder) : before(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(folder);
+}
+
+InFolder::~InFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(before, ignored);
+}
+
+std::string ReadText(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -76,4 +76,20 @@ class ScratchDir {
   std::string root;
 };
 
+// Makes `folder` the current directory for the object's life: zone files and
+// generated scripts are looked up there.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& folder);
+  ~InFolder();
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::string before;
+};
+
+// The whole of a file, or nothing when it cannot be read.
+std::string ReadText(const std::string& name);
+
 }  // namespace cw::test
