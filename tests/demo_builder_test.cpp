@@ -58,74 +58,6 @@ TEST(MessageBytesFields, LittleEndianNumbersAndStrings) {
   EXPECT_EQ(m.Bytes(), expected);
 }
 
-TEST(ServerMessages, ClientDataInterleavesPunchAndVelocity) {
-  ClientData data;
-  data.viewHeight = 22;
-  data.punch[1] = 3;
-  data.velocity[0] = 10;
-  data.velocity[2] = 0xF0;
-  data.items = 0x11;
-  data.armor = 50;
-  data.health = 260;
-  data.currentAmmo = 7;
-  data.ammo[0] = 7;
-  data.ammo[1] = 8;
-  data.ammo[2] = 9;
-  data.ammo[3] = 10;
-  data.activeWeapon = 2;
-  MessageBytes m;
-  m.ClientDataMessage(data);
-  const Bytes expected = {
-      15,                             // svc_clientdata
-      0xA9, 0x22,                     // flags 0x22A9: view height, velocity x, punch yaw, velocity z, items, armour
-      22,                             // view height
-      10,                             // velocity x
-      3,                              // punch yaw
-      0xF0,                           // velocity z
-      0x11, 0x00, 0x00, 0x00,         // items
-      50,                             // armour
-      0x04, 0x01,                     // health 260
-      7,    7,    8,    9,    10, 2,  // current ammo, shells, nails, rockets, cells, active weapon
-  };
-  EXPECT_EQ(m.Bytes(), expected);
-}
-
-TEST(ServerMessages, ClientDataFlagsOverrideKeepsTheFields) {
-  ClientData data;
-  data.items = 1;
-  data.flagsOverride = 0;  // a 1.07 server sends the items without their bit
-  MessageBytes m;
-  m.ClientDataMessage(data);
-  ASSERT_EQ(m.Size(), 1u + 2 + 4 + 2 + 6);
-  EXPECT_EQ(m.Bytes()[1], 0);
-  EXPECT_EQ(m.Bytes()[3], 1);
-}
-
-TEST(ServerMessages, EntityUpdateOfTheCameraEntity) {
-  EntityUpdate update;
-  update.entity = 449;
-  update.origin[0] = 1.0f;
-  update.origin[1] = -2.0f;
-  update.origin[2] = 3.5f;
-  update.angles[0] = 0.0f;
-  update.angles[1] = -90.0f;
-  update.angles[2] = 0.0f;
-  MessageBytes m;
-  m.EntityUpdateMessage(update);
-  const Bytes expected = {
-      0x9F,        // 0x80 | more bits, origin x y z, yaw
-      0x43,        // pitch, roll, long entity
-      0xC1, 0x01,  // entity 449
-      0x08, 0x00,  // x 1.0
-      0x00,        // pitch
-      0xF0, 0xFF,  // y -2.0
-      0xC0,        // yaw -90
-      0x1C, 0x00,  // z 3.5
-      0x00,        // roll
-  };
-  EXPECT_EQ(m.Bytes(), expected);
-}
-
 TEST(ServerMessages, EntityUpdateFlagVariants) {
   struct Case {
     const char* name;
@@ -161,105 +93,6 @@ TEST(ServerMessages, EntityUpdateFlagVariants) {
     MessageBytes m;
     m.EntityUpdateMessage(c.update);
     EXPECT_EQ(m.Bytes(), c.expected);
-  }
-}
-
-TEST(ServerMessages, ServerInfoEndsBothListsWithAnEmptyName) {
-  ServerInfo info;
-  info.levelName = "L";
-  info.maxClients = 4;
-  info.gameType = 1;
-  info.models = {"m", "n", "o"};
-  info.sounds = {"s", "t"};
-  MessageBytes m;
-  m.ServerInfoMessage(info);
-  const Bytes expected = {
-      11,                         // svc_serverinfo
-      15,  0, 0,   0,             // protocol 15
-      4,                          // maximum clients
-      1,                          // game type
-      'L', 0,                     // level name
-      'm', 0, 'n', 0, 'o', 0, 0,  // models, then the empty end
-      's', 0, 't', 0, 0,          // sounds, then the empty end
-  };
-  EXPECT_EQ(m.Bytes(), expected);
-}
-
-TEST(ServerMessages, SoundWithVolumeAndAttenuation) {
-  MessageBytes m;
-  m.PlaySound({3, 2, 7, {1, 2, 3}, 200, 64});
-  const Bytes expected = {
-      6,                         // svc_sound
-      3,                         // mask: volume, attenuation
-      200,                       // volume
-      64,                        // attenuation
-      0x1A, 0x00,                // entity 3 << 3 | channel 2
-      7,                         // sound number
-      8,    0,    16, 0, 24, 0,  // origin
-  };
-  EXPECT_EQ(m.Bytes(), expected);
-  MessageBytes plain;
-  plain.PlaySound({1, 0, 1, {0, 0, 0}, std::nullopt, std::nullopt});
-  EXPECT_EQ(plain.Size(), 2u + 9u);
-}
-
-TEST(ServerMessages, TempEntitySizesPerKind) {
-  // Bytes after the kind byte.
-  const int sizes[] = {6, 6, 6, 6, 6, 14, 14, 6, 6, 14, 6, 6, 8, 14, 0, 0};
-  for (int kind = 0; kind < 16; ++kind) {
-    SCOPED_TRACE(kind);
-    MessageBytes m;
-    m.TempEntityMessage({kind, 1, {0, 0, 0}, {0, 0, 0}, 0, 0});
-    ASSERT_EQ(m.Size(), 2u + static_cast<std::size_t>(sizes[kind]));
-    EXPECT_EQ(m.Bytes()[0], 23);
-    EXPECT_EQ(m.Bytes()[1], kind);
-  }
-  MessageBytes beam;
-  beam.TempEntityMessage({9, 300, {1, 0, 0}, {0, 0, -1}, 0, 0});
-  EXPECT_EQ(beam.Bytes(), (Bytes{23, 9, 0x2C, 0x01, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0xFF}));
-}
-
-TEST(ServerMessages, FixedSizeMessagesHaveTheirTypeAndLength) {
-  struct Case {
-    MessageBytes message;
-    int type;
-    std::size_t size;
-  };
-  const Case cases[] = {
-      {MessageBytes().Bad(), 0, 1},
-      {MessageBytes().Nop(), 1, 1},
-      {MessageBytes().Disconnect(), 2, 1},
-      {MessageBytes().UpdateStat(1, 2), 3, 6},
-      {MessageBytes().Version(15), 4, 5},
-      {MessageBytes().SetView(449), 5, 3},
-      {MessageBytes().Time(1.5f), 7, 5},
-      {MessageBytes().SetAngle({0, 90, 0}), 10, 4},
-      {MessageBytes().LightStyle(3, "az"), 12, 5},
-      {MessageBytes().UpdateName(0, "p"), 13, 4},
-      {MessageBytes().UpdateFrags(0, -1), 14, 4},
-      {MessageBytes().StopSound(9), 16, 3},
-      {MessageBytes().UpdateColors(0, 0x4D), 17, 3},
-      {MessageBytes().Particle({0, 0, 0}, {0, 0, 1}, 20, 73), 18, 12},
-      {MessageBytes().Damage(1, 2, {0, 0, 0}), 19, 9},
-      {MessageBytes().SpawnStatic({}), 20, 14},
-      {MessageBytes().SpawnBinary(), 21, 1},
-      {MessageBytes().SpawnBaseline({}), 22, 16},
-      {MessageBytes().SetPause(1), 24, 2},
-      {MessageBytes().SignonNum(2), 25, 2},
-      {MessageBytes().CenterPrint("x"), 26, 3},
-      {MessageBytes().KilledMonster(), 27, 1},
-      {MessageBytes().FoundSecret(), 28, 1},
-      {MessageBytes().SpawnStaticSound({0, 0, 0}, 1, 2, 3), 29, 10},
-      {MessageBytes().Intermission(), 30, 1},
-      {MessageBytes().Finale("x"), 31, 3},
-      {MessageBytes().CdTrack(2, 3), 32, 3},
-      {MessageBytes().SellScreen(), 33, 1},
-      {MessageBytes().Cutscene(""), 34, 2},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.type);
-    ASSERT_EQ(c.message.Size(), c.size);
-    EXPECT_EQ(c.message.Bytes()[0], c.type);
   }
 }
 
@@ -305,16 +138,6 @@ TEST(SyntheticDemo, IsDeterministicAndReadsBackBlockByBlock) {
   }
   EXPECT_EQ(blocks, 3 + SyntheticFrameCount(options) + 1);  // signon, frames, disconnect
   EXPECT_EQ(lastFirstByte, 2);                              // svc_disconnect
-}
-
-TEST(SyntheticDemo, FramesCarryTimeFirstAndAdvanceAtTheBlockRate) {
-  SyntheticDemoOptions options;
-  const MessageBytes first = SyntheticFrame(options, 0);
-  const MessageBytes later = SyntheticFrame(options, 20);
-  ASSERT_GE(first.Size(), 5u);
-  EXPECT_EQ(first.Bytes()[0], 7);  // svc_time
-  EXPECT_EQ(Bytes(first.Bytes().begin(), first.Bytes().begin() + 5), MessageBytes().Time(1.0f).Bytes());
-  EXPECT_EQ(Bytes(later.Bytes().begin(), later.Bytes().begin() + 5), MessageBytes().Time(2.0f).Bytes());
 }
 
 // --- the builder and the parser agree ------------------------------------
