@@ -23,6 +23,8 @@ struct Film {
   bool busy;  // every command word and every option, or the plain camera of an empty script
 };
 
+void PrintTo(const Film& film, std::ostream* out) { *out << film.demo << (film.busy ? " busy" : " plain"); }
+
 class EnginePlay : public ::testing::TestWithParam<Film> {};
 
 TEST_P(EnginePlay, ResultPlaysToItsEnd) {
