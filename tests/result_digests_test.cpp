@@ -1,0 +1,146 @@
+// Results that must not move by a single byte: digests of refilms of the
+// example demo and of the real demos, with scripts that use every command
+// word and with every option on. A change of the core that moves one of them
+// changes what users' results look like.
+//
+// CAMWRIGHT_PRINT_DIGESTS=1 prints the table of the digests the build makes.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "app/context.h"
+#include "app/refilm_run.h"
+#include "busy_run.h"
+#include "recording_platform.h"
+#include "shared_demos.h"
+#include "stream_fixture.h"
+
+namespace cw {
+namespace {
+
+std::string Digest(const std::string& bytes) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a, 64 bits
+  for (const char c : bytes) {
+    hash ^= static_cast<std::uint8_t>(c);
+    hash *= 1099511628211ull;
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::string SourceFile(const std::string& name) { return std::string(CAMWRIGHT_SOURCE_DIR) + "/" + name; }
+
+// Refilms `source` in `dir` and returns the digest of the result, followed by
+// that of the generated script when one was generated.
+std::string Refilm(const test::ScratchDir& dir, const std::string& source, const std::string& script,
+                   bool everyOption) {
+  test::InFolder inside(dir.Root());
+  auto context = std::make_unique<Context>();
+  RefilmOptions& options = context->options;
+  if (everyOption) test::TurnEveryOptionOn(options);
+  options.sourceDemo = source;
+  options.resultDemo = "result.dem";
+  options.scriptFile = script.empty() ? "temp.cam" : script;
+  options.generateScript = script.empty();
+  options.autoRun = true;
+  test::RecordingPlatform platform;
+  if (RefilmDemo(*context, platform) == RunOutcome::Refused) return "refused";
+  std::string digest = Digest(dir.Read("result.dem"));
+  if (script.empty()) digest += " " + Digest(dir.Read("temp.cam"));
+  std::filesystem::remove(dir.Path("result.dem"));
+  return digest;
+}
+
+void ExpectDigests(const std::map<std::string, std::string>& expected, const std::map<std::string, std::string>& made) {
+  if (std::getenv("CAMWRIGHT_PRINT_DIGESTS") != nullptr) {
+    for (const auto& [name, digest] : made) std::printf("      {\"%s\", \"%s\"},\n", name.c_str(), digest.c_str());
+  }
+  for (const auto& [name, digest] : made) {
+    const auto known = expected.find(name);
+    ASSERT_NE(known, expected.end()) << name;
+    EXPECT_EQ(digest, known->second) << name;
+  }
+}
+
+TEST(ResultDigests, ExampleDemo) {
+  test::ScratchDir dir;
+  const std::string maker = std::string(CAMWRIGHT_BINARY_DIR) + "/examples/make-example-demo";
+  ASSERT_EQ(std::system((maker + " '" + dir.Path("example.dem") + "' >/dev/null").c_str()), 0);
+  std::filesystem::copy_file(SourceFile("examples/cwbox.log"), dir.Path("cwbox.log"));
+  const std::string demo = dir.Path("example.dem");
+  std::map<std::string, std::string> made;
+  made["example.cam"] = Refilm(dir, demo, SourceFile("examples/example.cam"), false);
+  made["example.cam every option"] = Refilm(dir, demo, SourceFile("examples/example.cam"), true);
+  made["busy.cam every option"] = Refilm(dir, demo, SourceFile("tests/data/busy.cam"), true);
+  made["generated"] = Refilm(dir, demo, "", false);
+  ExpectDigests(
+      {
+          {"busy.cam every option", "a38ca83c97bea352"},
+          {"example.cam", "25c2a919fe3a50c0"},
+          {"example.cam every option", "33fc11ade4b12e77"},
+          {"generated", "e197d3eab49b04a7 48b079a5a1f4ccba"},
+      },
+      made);
+}
+
+TEST(ResultDigests, RealDemos) {
+  CW_REQUIRE_SHARED_DEMOS();
+  test::ScratchDir dir;
+  std::map<std::string, std::string> made;
+  for (const std::string& path : test::Protocol15Demos()) {
+    const std::string name = std::filesystem::path(path).stem().string();
+    made[name + " example.cam"] = Refilm(dir, path, SourceFile("examples/example.cam"), false);
+    made[name + " busy.cam every option"] = Refilm(dir, path, SourceFile("tests/data/busy.cam"), true);
+  }
+  const std::string e1m3 = test::SharedDemoDir() + "/qfm_e1m3.dem";
+  made["qfm_e1m3 chase"] = Refilm(dir, e1m3, "", false);
+  std::filesystem::copy_file(SourceFile("tests/data/e1m3.log"), dir.Path("e1m3.log"));
+  made["qfm_e1m3 zones"] = Refilm(dir, e1m3, "", false);
+  ExpectDigests(
+      {
+          {"halorev_ctf8_dm5 busy.cam every option", "c60c2997ae7bb766"},
+          {"halorev_ctf8_dm5 example.cam", "2b3c6d4cacfd3bcd"},
+          {"halorev_title busy.cam every option", "0bd6bb8a983a2598"},
+          {"halorev_title example.cam", "c3256523caa5b7c8"},
+          {"id101_demo1_e4m2 busy.cam every option", "b0b2fc79a2ebab21"},
+          {"id101_demo1_e4m2 example.cam", "edd330e25ced1dea"},
+          {"id101_demo2_e3m2 busy.cam every option", "3d482998b8406f60"},
+          {"id101_demo2_e3m2 example.cam", "e596c4265b0a121d"},
+          {"id101_demo3_e2m3 busy.cam every option", "a2c838e61c6a134f"},
+          {"id101_demo3_e2m3 example.cam", "0f270b751121cc71"},
+          {"lq_dm3 busy.cam every option", "d7cbef871206a37e"},
+          {"lq_dm3 example.cam", "b0c1d2b1aef25df2"},
+          {"lq_e0m1 busy.cam every option", "47c5a300973c49ec"},
+          {"lq_e0m1 example.cam", "6c6338b26df35f14"},
+          {"lq_e0m2 busy.cam every option", "c083865113960761"},
+          {"lq_e0m2 example.cam", "04544b471a6fe338"},
+          {"lq_e0m3 busy.cam every option", "9b9a7819a1055ced"},
+          {"lq_e0m3 example.cam", "ad509a9e6f083907"},
+          {"lq_e1m3_2024 busy.cam every option", "2abb417a882776e8"},
+          {"lq_e1m3_2024 example.cam", "f6fe6910f6d7511f"},
+          {"lq_e1m4_bigblocks busy.cam every option", "94f7fbf98bb49cbe"},
+          {"lq_e1m4_bigblocks example.cam", "71d68f74b2757508"},
+          {"lq_e2m5_bigblocks busy.cam every option", "319f4d0de44961d3"},
+          {"lq_e2m5_bigblocks example.cam", "2b0eb42bfe1c70d1"},
+          {"qfm_e1m3 busy.cam every option", "e08c7f430e66188d"},
+          {"qfm_e1m3 chase", "38f8850941e263b9 b4c99fb5447f51d0"},
+          {"qfm_e1m3 example.cam", "62e5685ab9b93fd2"},
+          {"qfm_e1m3 zones", "06837b22fe13423c 3ac0dd5dc674757a"},
+          {"qfm_e1m4 busy.cam every option", "b1ad254b9902ff25"},
+          {"qfm_e1m4 example.cam", "5380f63f413c4984"},
+          {"qfm_e1m6 busy.cam every option", "672db78ef450b632"},
+          {"qfm_e1m6 example.cam", "e2380b0cd588d0ee"},
+          {"vektar_bg busy.cam every option", "180f952d1e4a611d"},
+          {"vektar_bg example.cam", "266adbdf8f47b7e8"},
+      },
+      made);
+}
+
+}  // namespace
+}  // namespace cw
