@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "app/refilm_run.h"
 #include "demo/convert.h"
 #include "demo/protocol.h"
 #include "recording_platform.h"
@@ -250,41 +251,64 @@ constexpr const char* kNoDispositionText = "No camera disposition file exists fo
 
 class GenerateScriptTest : public ::testing::Test {
  protected:
-  bool Generate(const std::string& demoText, const std::string& script = "auto.cam") {
+  // The script generated for the demo, from the zone file text when given.
+  std::string Generate(const std::string& demoText, const std::string* zones = nullptr) {
+    std::istringstream demo(demoText);
+    std::istringstream zoneFile(zones ? *zones : std::string());
+    std::ostringstream script;
+    EXPECT_TRUE(GenerateScript(context, demo, zones ? &zoneFile : nullptr, script, [] { return false; }));
+    return script.str();
+  }
+
+  // A whole run with a generated script: the run finds the zone file.
+  RunOutcome RunWithGeneratedScript(const std::string& demoText, const std::string& script = "auto.cam") {
     WriteText("source.dem", demoText);
-    return GenerateScript(context, platform, "source.dem", script);
+    context.options.sourceDemo = "source.dem";
+    context.options.scriptFile = script;
+    context.options.resultDemo = "result.dem";
+    context.options.generateScript = true;
+    context.options.autoRun = true;
+    return RefilmDemo(context, platform);
   }
 
   test::ScratchDir folder;
   InFolder inFolder{folder.Root()};
   Context context;
   test::RecordingPlatform platform;
+  const std::string twoRooms = kTwoRooms;
 };
 
 TEST_F(GenerateScriptTest, FollowsThePlayerThroughTheMapsZones) {
-  WriteText("rooms.log", kTwoRooms);
-  WriteText("auto.cam", "an old script that must go\n9 stay 1 2 3\n");
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)));
-  EXPECT_EQ(ReadText("auto.cam"), kScriptOfThatWalk);
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones), &twoRooms), kScriptOfThatWalk);
   EXPECT_TRUE(context.entities.IsReferenced(kPlayerEntity));
   EXPECT_EQ(context.generator.currentZone, 6);
 }
 
+TEST_F(GenerateScriptTest, TheRunGeneratesFromTheMapsZoneFileAndReplacesTheOldScript) {
+  WriteText("rooms.log", kTwoRooms);
+  WriteText("auto.cam", "an old script that must go\n9 stay 1 2 3\n");
+  ASSERT_NE(RunWithGeneratedScript(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)), RunOutcome::Refused);
+  EXPECT_EQ(ReadText("auto.cam"), kScriptOfThatWalk);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(GenerateScriptTest, WithoutADispositionFileWarnsAndWritesAChaseCamera) {
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)));
+  ASSERT_NE(RunWithGeneratedScript(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)), RunOutcome::Refused);
   EXPECT_EQ(ReadText("auto.cam"), kChaseCamera);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text, kNoDispositionText);
   EXPECT_EQ(platform.messages[0].caption, "Warning");
   EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
-  // The chase camera needs no analysis pass: no point of the player was taken.
+}
+
+TEST_F(GenerateScriptTest, TheChaseCameraNeedsNoAnalysisPass) {
+  EXPECT_EQ(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)), kChaseCamera);
   EXPECT_EQ(context.entities.PointCount(kPlayerEntity), 0);
 }
 
 TEST_F(GenerateScriptTest, ADemoWithoutServerInfoGetsAChaseCameraWithoutWarning) {
   WriteText(".log", kTwoRooms);  // what a name built from no map at all would find
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones, false)));
+  ASSERT_NE(RunWithGeneratedScript(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones, false)), RunOutcome::Refused);
   EXPECT_EQ(ReadText("auto.cam"), kChaseCamera);
   EXPECT_TRUE(platform.messages.empty());
 }
@@ -294,29 +318,29 @@ TEST_F(GenerateScriptTest, EmptyOrShortDemosGetAChaseCameraWithoutWarning) {
   for (const std::string& demo :
        {std::string(), std::string("-1"), std::string("-1\n"), std::string("-1\n\x05\0", 5)}) {
     SCOPED_TRACE(testing::PrintToString(demo));
-    ASSERT_TRUE(Generate(demo));
-    EXPECT_EQ(ReadText("auto.cam"), kChaseCamera);
+    EXPECT_EQ(Generate(demo, &twoRooms), kChaseCamera);
   }
-  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(GenerateScriptTest, APlayerWhoNeverEntersAZoneGivesTheFirstLineAlone) {
-  WriteText("rooms.log", kTwoRooms);
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", {{1.0f, {-50, -50, -50}}, {2.0f, {-1, 600, 600}}})));
-  EXPECT_EQ(ReadText("auto.cam"), "0 view p\n");
+  EXPECT_EQ(Generate(MakeWalkDemo("maps/rooms.bsp", {{1.0f, {-50, -50, -50}}, {2.0f, {-1, 600, 600}}}), &twoRooms),
+            "0 view p\n");
 }
 
 TEST_F(GenerateScriptTest, AScriptFileThatCannotBeWrittenIsReported) {
   WriteText("rooms.log", kTwoRooms);
-  EXPECT_FALSE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones), "no-such-folder/auto.cam"));
+  const std::string demo = MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones);
+  EXPECT_EQ(RunWithGeneratedScript(demo, "no-such-folder/auto.cam"), RunOutcome::Refused);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "The script file \"no-such-folder/auto.cam\" can't be written.");
   fs::create_directory("a-folder.cam");
-  EXPECT_FALSE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones), "a-folder.cam"));
+  EXPECT_EQ(RunWithGeneratedScript(demo, "a-folder.cam"), RunOutcome::Refused);
+  EXPECT_FALSE(fs::exists("result.dem"));
 }
 
 TEST_F(GenerateScriptTest, ASecondGenerationStartsAfresh) {
-  WriteText("rooms.log", kTwoRooms);
   // The first demo leaves the player in zone 6 at a late time.
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones), "first.cam"));
+  Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones), &twoRooms);
   // The refilm between the two generations runs with demo times of its own.
   context.run.demoTime = 300.0f;
   context.parser.serverInfoSeen = true;
@@ -324,25 +348,35 @@ TEST_F(GenerateScriptTest, ASecondGenerationStartsAfresh) {
   // The second demo starts outside every zone, then goes into zone 5: the
   // player's last point of the first demo, in zone 6, must not place its camera.
   const std::vector<PlayerStep> secondWalk = {{0.5f, {2000, 0, 0}}, {3.0f, {700, 100, 100}}, {8.0f, {1200, 50, 50}}};
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", secondWalk), "second.cam"));
-  const std::string second = ReadText("second.cam");
+  const std::string second = Generate(MakeWalkDemo("maps/rooms.bsp", secondWalk), &twoRooms);
 
   Context fresh;
-  test::RecordingPlatform freshPlatform;
-  ASSERT_TRUE(GenerateScript(fresh, freshPlatform, "source.dem", "fresh.cam"));
-  EXPECT_EQ(second, ReadText("fresh.cam"));
+  std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", secondWalk));
+  std::istringstream zones(kTwoRooms);
+  std::ostringstream script;
+  ASSERT_TRUE(GenerateScript(fresh, demo, &zones, script, [] { return false; }));
+  EXPECT_EQ(second, script.str());
   EXPECT_EQ(second, "0 view p\n0 stay -700 800 -90\n0 view e1\n8 stay 1 -2 3\n");
 }
 
-TEST_F(GenerateScriptTest, TheFirstPassReadsUpToThisDemosOwnServerInfo) {
-  // A map with a disposition file, then a second generation on a demo of a
-  // map without one: the warning comes from that demo's own map name.
+TEST_F(GenerateScriptTest, TheWarningComesFromThisDemosOwnMap) {
+  // A map with a disposition file, then a second run on a demo of a map
+  // without one: the warning comes from that demo's own map name.
   WriteText("rooms.log", kTwoRooms);
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones)));
+  RunWithGeneratedScript(MakeWalkDemo("maps/rooms.bsp", kWalkThroughThreeZones));
   ASSERT_TRUE(platform.messages.empty());
-  ASSERT_TRUE(Generate(MakeWalkDemo("maps/elsewhere.bsp", kWalkThroughThreeZones)));
+  RunWithGeneratedScript(MakeWalkDemo("maps/elsewhere.bsp", kWalkThroughThreeZones));
   EXPECT_EQ(ReadText("auto.cam"), kChaseCamera);
   EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+TEST_F(GenerateScriptTest, AStopRequestEndsGenerationEarly) {
+  std::vector<PlayerStep> longWalk;
+  for (int i = 0; i < 1000; ++i) longWalk.push_back({static_cast<float>(i) / 10.0f, {100, 100, 100}});
+  std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", longWalk));
+  std::istringstream zones(kTwoRooms);
+  std::ostringstream script;
+  EXPECT_FALSE(GenerateScript(context, demo, &zones, script, [] { return true; }));
 }
 
 }  // namespace

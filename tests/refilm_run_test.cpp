@@ -1,6 +1,7 @@
+#include "app/refilm_run.h"
+
 #include <gtest/gtest.h>
 
-#include "app/refilm_run.h"
 #include "demo/protocol.h"
 #include "recording_platform.h"
 #include "stream_fixture.h"
@@ -139,10 +140,15 @@ TEST_F(RefilmRun, ResultThatCannotBeCreatedIsAnError) {
   ExpectOnlyError("The destination file \"" + context->options.resultDemo + "\" can't be created.");
 }
 
-TEST_F(RefilmRun, EmptySourceGivesTheFirstLineAndTheFinalBlock) {
-  dir.Write("in.dem", "");
+TEST_F(RefilmRun, ASourceWithoutAWholeFirstLineGivesTheFirstLineAndTheFinalBlock) {
+  // Not a demo: the result is what a run always writes, and the run reports it.
+  for (const char* source : {"", "-1", "no line feed in the whole file"}) {
+    dir.Write("in.dem", source);
+    EXPECT_EQ(Run(), RunOutcome::DoneWithProblems) << source;
+    EXPECT_EQ(dir.Read("out.dem"), "-1\n" + FinalBlock());
+  }
+  dir.Write("in.dem", "-1\n");
   EXPECT_EQ(Run(), RunOutcome::Done);
-  EXPECT_EQ(dir.Read("out.dem"), "-1\n" + FinalBlock());
 }
 
 TEST_F(RefilmRun, TheResultNeverNamesACdTrack) {

@@ -129,9 +129,9 @@ CCommand Sound(const std::string& name, float entity, bool fromCamera) {
 
 TEST(EventStage, SoundAtTheCameraWithDefaultVolume) {
   auto context = test::QuietContext();
-  CCommand sound = Sound("misc/talk.wav", 449, true);
-  sound.param4 = 42;
-  context->commands.event.Append(sound);
+  context->commands.AppendSound(Sound("misc/talk.wav", 449, true));
+  context->commands.sounds.NewLevel();
+  context->commands.sounds.NumberSlot(0, 42);
   context->director.cameraPlace.offset = {1, 2, 3};  // where the camera stands in every block
   // Volume 1: no volume byte; attenuation 1 (not the game's 2): byte 64.
   Bytes expected = {6, 2, 64};
@@ -149,7 +149,7 @@ TEST(EventStage, SoundFromAnEntityComesFromItsLatestPoint) {
   sound.param1 = 2;
   sound.param2 = 0.5f;
   sound.param3 = 2;
-  context->commands.event.Append(sound);
+  context->commands.AppendSound(sound);
   Bytes expected = {6, 1, 127};
   AppendShort(expected, 2 + 12 * 8);
   expected.push_back(0);
@@ -159,7 +159,7 @@ TEST(EventStage, SoundFromAnEntityComesFromItsLatestPoint) {
 
 TEST(EventStage, SoundFromAnUnplacedEntityComesFromTheCamera) {
   auto context = test::QuietContext();
-  context->commands.event.Append(Sound("a.wav", 7, false));
+  context->commands.AppendSound(Sound("a.wav", 7, false));
   context->director.cameraPlace.offset = {1, 1, 1};
   const Bytes out = EndOfBlock(*context, 0);
   ASSERT_EQ(out.size(), 12u);
@@ -168,10 +168,10 @@ TEST(EventStage, SoundFromAnUnplacedEntityComesFromTheCamera) {
 
 TEST(SoundList, ScriptSoundsFollowTheServersAndShareNumbers) {
   auto context = test::QuietContext();
-  context->commands.event.Append(Sound("new/one.wav", 449, true));
-  context->commands.event.Append(Sound("new/two.wav", 449, true));
-  context->commands.event.Append(Sound("s3.wav", 449, true));  // already the server's
-  context->commands.event.Append(Sound("new/two.wav", 449, true));
+  context->commands.AppendSound(Sound("new/one.wav", 449, true));
+  context->commands.AppendSound(Sound("new/two.wav", 449, true));
+  context->commands.AppendSound(Sound("s3.wav", 449, true));  // already the server's
+  context->commands.AppendSound(Sound("new/two.wav", 449, true));
   Bytes block = {11};
   test::AppendLong(block, 15);
   Append(block, {1, 0});
@@ -185,9 +185,10 @@ TEST(SoundList, ScriptSoundsFollowTheServersAndShareNumbers) {
   AppendString(expected, "new/two.wav");
   expected.push_back(0);
   EXPECT_EQ(test::RunMessages(*context, block), expected);
-  std::vector<float> numbers;
-  for (const CCommand& command : context->commands.event) numbers.push_back(command.param4);
-  EXPECT_EQ(numbers, (std::vector<float>{41, 42, 3, 42}));
+  std::vector<int> numbers;
+  for (const CCommand& command : context->commands.event)
+    numbers.push_back(context->commands.sounds.Number(command.soundSlot));
+  EXPECT_EQ(numbers, (std::vector<int>{41, 42, 3, 42}));
   EXPECT_EQ(context->parser.soundCount, 44);
 }
 

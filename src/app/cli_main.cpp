@@ -4,14 +4,15 @@
 #include <vector>
 
 #include "app/console_front.h"
+#include "app/stop_signals.h"
 
 int main(int argc, char** argv) {
   try {
-    return cw::RunConsole(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
-  } catch (const std::exception& error) {
-    std::cerr << "Error: " << error.what() << '\n';
+    const int status = cw::RunConsole(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    cw::StopSignals::EndAsAsked();
+    return status;
   } catch (...) {
-    std::cerr << "Error: unexpected failure\n";
+    std::cerr << "Error: Camwright stopped on an unexpected failure.\n";
   }
   return cw::kExitRefused;
 }

@@ -7,6 +7,7 @@
 #include "app/console_platform.h"
 #include "app/context.h"
 #include "app/refilm_run.h"
+#include "app/stop_signals.h"
 #include "app/version.h"
 
 namespace cw {
@@ -57,10 +58,15 @@ int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std
   auto context = std::make_unique<Context>();
   ApplyCommandLine(arguments, context->options);
   ConsolePlatform platform(out, err);
-  switch (RefilmDemo(*context, platform)) {
-    case RunOutcome::Done: return kExitDone;
-    case RunOutcome::DoneWithProblems: return kExitProblems;
-    case RunOutcome::Refused: break;
+  StopSignals stopSignals;
+  switch (RefilmDemoSafely(*context, platform)) {
+    case RunOutcome::Done:
+      return kExitDone;
+    case RunOutcome::DoneWithProblems:
+      return kExitProblems;
+    case RunOutcome::Refused:
+    case RunOutcome::Stopped:
+      break;
   }
   return kExitRefused;
 }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "app/stop_signals.h"
+
 namespace cw {
 
 MessageAnswer ConsolePlatform::MessageBox(const std::string& text, const std::string& caption, MessageKind kind) {
@@ -12,6 +14,8 @@ MessageAnswer ConsolePlatform::MessageBox(const std::string& text, const std::st
   // Nobody can answer on a console that only reports: the cautious answer.
   return kind == MessageKind::Question ? MessageAnswer::No : MessageAnswer::Ok;
 }
+
+bool ConsolePlatform::StopRequested() { return StopSignals::Requested(); }
 
 void ConsolePlatform::RunCommand(const std::string& commandLine) {
   const int status = std::system(commandLine.c_str());

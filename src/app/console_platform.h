@@ -14,6 +14,7 @@ class ConsolePlatform : public Platform {
   MessageAnswer MessageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
   void RunCommand(const std::string& commandLine) override;
   std::optional<std::string> OpenDemoFile() override { return std::nullopt; }
+  bool StopRequested() override;
 
  private:
   std::ostream& out;

@@ -25,6 +25,9 @@ class Platform {
   virtual void RunCommand(const std::string& commandLine) = 0;
   // Asks for an existing file matching "*.dem"; nothing when cancelled.
   virtual std::optional<std::string> OpenDemoFile() = 0;
+  // Asked between blocks: true when the user wants the run stopped (an
+  // interrupt on the terminal). The run then ends without writing anything.
+  virtual bool StopRequested() { return false; }
 };
 
 }  // namespace cw

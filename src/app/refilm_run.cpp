@@ -1,16 +1,19 @@
 #include "app/refilm_run.h"
 
-#include <filesystem>
-#include <fstream>
+#include <exception>
+#include <memory>
+#include <new>
+#include <sstream>
 
 #include "app/context.h"
 #include "app/platform.h"
 #include "app/run_checks.h"
+#include "autogen/disposition.h"
 #include "autogen/generator.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
 #include "demo/block.h"
-#include "demo/demo_streams.h"
+#include "demo/demo_files.h"
 #include "demo/demo_survey.h"
 #include "demo/message_loop.h"
 #include "demo/protocol.h"
@@ -19,9 +22,11 @@ namespace cw {
 namespace {
 
 constexpr const char* kResultFirstLine = "-1\n";
+constexpr int kEndMarkerSize = 8;
+constexpr int kBlocksBetweenStopChecks = 64;
 
-void ReadScript(Context& context) {
-  std::ifstream script(context.options.scriptFile, std::ios::binary);
+void ReadScript(Context& context, const std::string& text) {
+  std::istringstream script(text);
   context.entities.ClearReferences();
   while (!context.run.scriptEnded) ParseScript(script, context.commands, context.entities, context.run.scriptEnded);
 }
@@ -42,24 +47,35 @@ void NoteRead(Context& context, ReadStatus status) {
   if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
 }
 
-void StreamBlocks(Context& context, std::istream& source, std::ostream& result) {
+// False when the platform asked for a stop.
+bool StreamBlocks(Context& context, Platform& platform, std::istream& source, std::ostream& result) {
   CBlock input;
   CBlock output;
   output.Reset();
   RunFlags& run = context.run;
   Vec3& angles = context.director.cameraAngles;
 
-  NoteRead(context, input.ReadFrom(source, angles));
-  while (!input.IsEndMarker()) {
+  ReadStatus status = input.ReadFrom(source, angles);
+  NoteRead(context, status);
+  for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
     if (context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime) break;
+    if (blocks % kBlocksBetweenStopChecks == 0 && platform.StopRequested()) return false;
     const int sourceLength = input.length;
     ProcessBlock(context, input, output);
     if (output.length > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
-      // camera's messages are added to it.
-      output.WriteSplitTo(result, angles, sourceLength <= kPlayableBlock ? kPlayableBlock : output.length);
+      // camera's messages are added to it; none grows past what any engine plays.
+      const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
+      if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
     }
-    NoteRead(context, input.ReadFrom(source, angles));
+    status = input.ReadFrom(source, angles);
+    NoteRead(context, status);
+  }
+  // A block that holds the end marker ends the demo; anything after the
+  // marker would be lost without a word.
+  if (status == ReadStatus::Block && input.IsEndMarker() &&
+      (input.length > kEndMarkerSize || source.peek() != std::char_traits<char>::eof())) {
+    run.streamProblems = true;
   }
 
   output.Reset();
@@ -71,6 +87,7 @@ void StreamBlocks(Context& context, std::istream& source, std::ostream& result) 
   output.BeginMessage();
   output.PutByte(svc_disconnect);
   output.WriteTo(result, angles);
+  return true;
 }
 
 void Report(Context& context, Platform& platform) {
@@ -85,13 +102,34 @@ void Report(Context& context, Platform& platform) {
   }
 }
 
-}  // namespace
-
-bool FileExists(const std::string& name) {
-  if (name.empty()) return false;
-  std::ifstream file(name);
-  return file.is_open();
+// The zone file of the demo's map when a script is generated: empty when
+// the demo names no map.
+std::string ZoneFileName(const RefilmOptions& options, const DemoSurvey& survey) {
+  if (!options.generateScript || survey.protocol == 0) return {};
+  return DispositionFileName(survey.worldModel);
 }
+
+// Generates the script into `text`, from the zone file when there is one.
+// False when the platform asked for a stop.
+bool Generate(Context& context, Platform& platform, const std::string& zoneName, std::string& text) {
+  std::unique_ptr<InputFile> zoneFile;
+  if (FileExists(zoneName)) zoneFile = std::make_unique<InputFile>(zoneName);
+  const bool withZones = zoneFile != nullptr && zoneFile->IsOpen();
+  if (!zoneName.empty() && !withZones) platform.MessageBox(kNoZoneFileText, "Warning", MessageKind::Error);
+  InputFile demo(context.options.sourceDemo);
+  std::ostringstream script;
+  const bool finished = GenerateScript(context, demo.Stream(), withZones ? &zoneFile->Stream() : nullptr, script,
+                                       [&platform] { return platform.StopRequested(); });
+  text = script.str();
+  return finished;
+}
+
+RunOutcome Stopped(Context& context) {
+  context.commands.RemoveAll();
+  return RunOutcome::Stopped;
+}
+
+}  // namespace
 
 RunOutcome RefilmDemo(Context& context, Platform& platform) {
   RunFlags& run = context.run;
@@ -104,44 +142,89 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   if (!CheckNames(options, platform)) return RunOutcome::Refused;
   const DemoSurvey survey = SurveyDemo(options.sourceDemo);
   if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
+  const int cameraEntity = ChooseCameraEntity(survey.used);
+  if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
+  const std::string zoneName = ZoneFileName(options, survey);
+  if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
 
+  // A generated script is kept in memory and refilmed from there, so that
+  // nothing another program does to the file meanwhile changes this run; the
+  // file itself is replaced only when the whole run has succeeded.
   run.refilming = false;
-  if (options.generateScript && !GenerateScript(context, platform, options.sourceDemo, options.scriptFile)) {
-    RefuseUnwritableScript(options, platform);
-    return RunOutcome::Refused;
+  ReplacingFile scriptFile;
+  std::string scriptText;
+  if (options.generateScript) {
+    if (!scriptFile.Create(options.scriptFile)) {
+      RefuseUnwritableScript(options, platform);
+      return RunOutcome::Refused;
+    }
+    if (!Generate(context, platform, zoneName, scriptText)) return Stopped(context);
+    scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
+    if (!scriptFile.Finish()) {
+      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+      return RunOutcome::Refused;
+    }
+  } else {
+    // A script that cannot be read is an empty script, as an empty file is.
+    int error = 0;
+    ReadWholeFile(options.scriptFile, scriptText, error);
   }
   run.refilming = true;
   run.demoTime = 0;
 
-  ReadScript(context);
-  context.edits.cameraEntity = ChooseCameraEntity(survey.used);
+  ReadScript(context, scriptText);
+  context.edits.cameraEntity = cameraEntity;
 
-  DemoInput sourceFile(options.sourceDemo);
-  DemoOutput resultFile(options.resultDemo);
-  std::ifstream& source = sourceFile.Stream();
-  std::ofstream& result = resultFile.Stream();
-  if (!result.is_open()) {
+  InputFile source(options.sourceDemo);
+  ReplacingFile result;
+  if (!result.Create(options.resultDemo)) {
     RefuseUncreatableResult(options, platform);
     context.commands.RemoveAll();
     return RunOutcome::Refused;
   }
-  SkipFirstLine(source);
-  result.write(kResultFirstLine, 3);
+  if (!SkipFirstLine(source.Stream())) run.streamProblems = true;
+  result.Stream().write(kResultFirstLine, 3);
 
   run.exitTime = 0;
   ResetDirector(context.director);
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
-  StreamBlocks(context, source, result);
-  result.flush();
-  if (!result) run.streamProblems = true;  // the disk refused part of the result
+  if (!StreamBlocks(context, platform, source.Stream(), result.Stream())) return Stopped(context);
+  if (source.ReadError() != 0) run.streamProblems = true;
+
+  if (!result.Finish()) {
+    RefuseFailedResultWrite(options, result.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+  if (options.generateScript && !scriptFile.Commit()) {
+    RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+  if (!result.Commit()) {
+    RefuseFailedResultWrite(options, result.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
 
   Report(context, platform);
-  source.close();
-  result.close();
   if (options.playWhenDone && !options.autoRun) platform.RunCommand("play " + options.resultDemo);
   context.commands.RemoveAll();
   return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
+}
+
+RunOutcome RefilmDemoSafely(Context& context, Platform& platform) {
+  const char* text = "The refilm stopped on an unexpected failure.";
+  try {
+    return RefilmDemo(context, platform);
+  } catch (const std::bad_alloc&) {
+    text = "There is not enough memory to refilm this demo.";
+  } catch (...) {
+  }
+  context.commands.RemoveAll();
+  platform.MessageBox(text, "Error", MessageKind::Error);
+  return RunOutcome::Refused;
 }
 
 }  // namespace cw

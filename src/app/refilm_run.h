@@ -13,11 +13,13 @@ enum class RunOutcome {
   Refused,           // a check failed: an "Error" box was shown, nothing written
   Done,              // the result is complete
   DoneWithProblems,  // the result is complete, the source had damaged parts
+  Stopped,           // the platform asked for a stop: nothing was written
 };
 
 RunOutcome RefilmDemo(Context& context, Platform& platform);
 
-// True when `name` is not empty and names a file that can be opened for reading.
-bool FileExists(const std::string& name);
+// RefilmDemo, with anything that escapes it (a lack of memory, say) turned
+// into an "Error" message and a refusal, so that no front end ends abruptly.
+RunOutcome RefilmDemoSafely(Context& context, Platform& platform);
 
 }  // namespace cw

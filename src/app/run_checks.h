@@ -2,18 +2,28 @@
 // The checks that may refuse a run before anything is written, each with
 // its "Error" message.
 
+#include <string>
+
 namespace cw {
 
 struct RefilmOptions;
 struct DemoSurvey;
 class Platform;
 
-// The five checks on the names, then the names that would overwrite the
-// source demo. False (after the message) when the run must not go on.
+// The checks on the names: missing names, inputs that are missing or are no
+// files, and a result or generated script that would overwrite an input.
+// False (after the message) when the run must not go on.
 bool CheckNames(const RefilmOptions& options, Platform& platform);
 // Only protocol-15 demos can be refilmed.
 bool CheckProtocol(const RefilmOptions& options, const DemoSurvey& survey, Platform& platform);
+// The camera needs an entity number that the demo leaves free.
+bool CheckCameraEntity(const RefilmOptions& options, int cameraEntity, Platform& platform);
+// The zone file a script is generated from: a file, and overwritten by nothing.
+bool CheckZoneFile(const RefilmOptions& options, const std::string& zoneFile, Platform& platform);
 void RefuseUnwritableScript(const RefilmOptions& options, Platform& platform);
 void RefuseUncreatableResult(const RefilmOptions& options, Platform& platform);
+// A write that failed, with the system's reason.
+void RefuseFailedScriptWrite(const RefilmOptions& options, int error, Platform& platform);
+void RefuseFailedResultWrite(const RefilmOptions& options, int error, Platform& platform);
 
 }  // namespace cw

@@ -5,19 +5,15 @@
 #include <string>
 
 #include "app/context.h"
-#include "app/platform.h"
-#include "app/refilm_run.h"
 #include "autogen/disposition.h"
 #include "demo/block.h"
-#include "demo/demo_streams.h"
 #include "demo/message_loop.h"
 #include "demo/protocol.h"
 
 namespace cw {
 namespace {
 
-constexpr const char* kNoDispositionText = "No camera disposition file exists for this map. Using chasecam instead.";
-constexpr const char* kWarningCaption = "Warning";
+constexpr int kBlocksBetweenStopChecks = 256;
 constexpr float kMoveEndsBefore = 0.001f;
 
 // Six significant digits, trailing zeros dropped: 12.5, 12.3457, 39.999.
@@ -31,12 +27,7 @@ std::string FormatSpot(const CameraZone& zone) {
   return std::to_string(zone.spot[0]) + " " + std::to_string(zone.spot[1]) + " " + std::to_string(zone.spot[2]);
 }
 
-// Every line is flushed at once, so that what was written survives whatever
-// happens to the run afterwards.
-void WriteLine(std::ostream& script, const std::string& line) {
-  script << line << '\n';
-  script.flush();
-}
+void WriteLine(std::ostream& script, const std::string& line) { script << line << '\n'; }
 
 void WriteChaseCamera(std::ostream& script) {
   WriteLine(script, "0 stay p");
@@ -100,13 +91,9 @@ void WriteScriptStep(Context& context, std::ostream& script) {
   }
 }
 
-bool GenerateScript(Context& context, Platform& platform, const std::string& sourceDemo,
-                    const std::string& scriptFile) {
+bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile, std::ostream& script,
+                    const std::function<bool()>& stop) {
   context.generator = GeneratorState{};
-  std::ofstream script(scriptFile, std::ios::out | std::ios::trunc);
-  if (!script) return false;
-  DemoInput demoFile(sourceDemo);
-  std::ifstream& demo = demoFile.Stream();
   SkipFirstLine(demo);  // the CD track line
 
   // The time of an earlier run must not date this demo's first lines.
@@ -122,24 +109,18 @@ bool GenerateScript(Context& context, Platform& platform, const std::string& sou
   context.generator.pointsBefore = context.entities.PointCount(kPlayerEntity);
   WriteLine(script, "0 view p");
 
-  // A demo without server info names no map: the chase camera, without a
-  // warning about a map that is not known.
-  if (!context.parser.serverInfoSeen) {
+  // A demo without server info names no map: the chase camera.
+  if (!context.parser.serverInfoSeen || zoneFile == nullptr) {
     WriteChaseCamera(script);
-  } else if (const std::string dispositionName = DispositionFileName(context.parser.modelNames[1]);
-             !FileExists(dispositionName)) {
-    platform.MessageBox(kNoDispositionText, kWarningCaption, MessageKind::Error);
-    WriteChaseCamera(script);
-  } else {
-    std::ifstream disposition(dispositionName);
-    ReadDispositionFile(disposition, context.zones);
-    while (ReadBlock(context, demo, input)) {
-      ProcessBlock(context, input, output);
-      WriteScriptStep(context, script);
-    }
+    return true;
   }
-  script.close();
-  return !script.fail();
+  ReadDispositionFile(*zoneFile, context.zones);
+  for (int blocks = 1; ReadBlock(context, demo, input); ++blocks) {
+    if (blocks % kBlocksBetweenStopChecks == 0 && stop()) return false;
+    ProcessBlock(context, input, output);
+    WriteScriptStep(context, script);
+  }
+  return true;
 }
 
 }  // namespace cw

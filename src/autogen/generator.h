@@ -2,13 +2,13 @@
 // Writes a camera script for a demo: the camera at each zone's spot as the
 // player walks through the map's zones, or a chase camera.
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
 namespace cw {
 
 struct Context;
-class Platform;
 
 struct GeneratorState {
   int currentZone = 0;  // zone for which the camera was last placed; 0: none yet
@@ -19,9 +19,17 @@ struct GeneratorState {
   int pointsBefore = 0;
 };
 
-// Returns false when the script file could not be written (the run then
-// refuses to go on with a stale script).
-bool GenerateScript(Context& context, Platform& platform, const std::string& sourceDemo, const std::string& scriptFile);
+// What a script is generated from: the map's zone file, or none.
+inline constexpr const char* kNoZoneFileText =
+    "No camera disposition file exists for this map. Using chasecam instead.";
+
+// Writes a camera script for the demo read from `demo` into `script`: the
+// camera at the spots of the zones that `zoneFile` describes, or a chase
+// camera when there is none (nullptr) or the demo names no map. `stop` is
+// asked now and then; when it says so, generation ends where it is and the
+// result is false.
+bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile, std::ostream& script,
+                    const std::function<bool()>& stop);
 
 // After each block of the analysis pass.
 void WriteScriptStep(Context& context, std::ostream& script);

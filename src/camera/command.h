@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camera/coord.h"
+#include "camera/script_sounds.h"
 
 namespace cw {
 
@@ -22,6 +23,8 @@ struct CCommand {
   // A sound with no source written comes from the camera, whatever number
   // the camera entity has in this demo.
   bool cameraSource = false;
+  // A sound's name among the script's sound names.
+  int soundSlot = -1;
 };
 
 class CommandList {
@@ -49,13 +52,20 @@ struct CommandLists {
   CommandList roll;      // roll, lean
   CommandList palette;   // palette, fade
   CommandList event;     // text, subtitle, sound, eyes
+  ScriptSounds sounds;   // the names of the event list's sounds
 
+  // Appends a sound command with its name's slot.
+  void AppendSound(CCommand sound) {
+    sound.soundSlot = sounds.Add(sound.text);
+    event.Append(sound);
+  }
   void RemoveAll() {
     position.RemoveAll();
     view.RemoveAll();
     roll.RemoveAll();
     palette.RemoveAll();
     event.RemoveAll();
+    sounds.Clear();
   }
 };
 

@@ -107,13 +107,8 @@ void Evaluate(const CCoord& coord, Vec3& point, const EntityTable& entities, flo
     // No interpolation: the newest sample at or before the time looked at is
     // used as it is. A lag reaching back before the first sample leaves the
     // offset alone.
-    const float targetTime = demoTime - coord.lag[i];
-    for (const TrackPoint& sample : *track) {
-      if (sample.time <= targetTime) {
-        point[i] = coord.offset[i] + Component(sample, i);
-        break;
-      }
-    }
+    if (const TrackPoint* sample = track->At(demoTime - coord.lag[i]))
+      point[i] = coord.offset[i] + Component(*sample, i);
   }
 }
 

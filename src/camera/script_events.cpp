@@ -98,7 +98,7 @@ void AddSubtitle(const ScriptLine& line, CommandList& events) {
   events.Append(subtitle);
 }
 
-void AddSound(const ScriptLine& line, CommandList& events) {
+void AddSound(const ScriptLine& line, CommandLists& lists) {
   if (line.arguments.empty()) return;
   const int source = SoundSource(line.arguments);
   // A sound message carries its entity in 13 bits and the game looks it up in
@@ -112,6 +112,7 @@ void AddSound(const ScriptLine& line, CommandList& events) {
   CCommand sound;
   sound.word = line.word;
   sound.text = std::string(line.arguments.substr(open + 1, close - open - 1)) + ".wav";
+  if (sound.text.size() > static_cast<std::size_t>(kMaxSoundName)) return;
   sound.param1 = 0;  // channel
   sound.param2 = 1;  // volume
   sound.param3 = 1;  // attenuation
@@ -119,7 +120,7 @@ void AddSound(const ScriptLine& line, CommandList& events) {
   sound.startTime = line.time;
   sound.endTime = static_cast<float>(source);
   sound.cameraSource = line.arguments.front() == '"';
-  events.Append(sound);
+  lists.AppendSound(std::move(sound));
 }
 
 void AddEyes(const ScriptLine& line, CommandList& events) {

@@ -8,6 +8,7 @@
 namespace cw {
 
 class CommandList;
+struct CommandLists;
 
 struct ScriptLine {
   float time = 0;
@@ -17,10 +18,11 @@ struct ScriptLine {
 
 // Each stores nothing when the line is malformed: a message without both its
 // double quotes, a "text" with no space after its kind, a sound with an empty
-// name, an entity number the entity table cannot hold.
+// name or one longer than the game's sound names, an entity number the
+// entity table cannot hold.
 void AddText(const ScriptLine& line, CommandList& events);
 void AddSubtitle(const ScriptLine& line, CommandList& events);
-void AddSound(const ScriptLine& line, CommandList& events);
+void AddSound(const ScriptLine& line, CommandLists& lists);
 void AddEyes(const ScriptLine& line, CommandList& events);
 
 }  // namespace cw

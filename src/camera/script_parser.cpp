@@ -123,7 +123,7 @@ void HandleLine(const ScriptLine& line, CommandLists& lists, EntityTable& entiti
   } else if (word == "subtitle") {
     AddSubtitle(line, lists.event);
   } else if (word == "sound") {
-    AddSound(line, lists.event);
+    AddSound(line, lists);
   } else if (word == "eyes") {
     AddEyes(line, lists.event);
   } else if (word == "end") {

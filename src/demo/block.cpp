@@ -53,10 +53,12 @@ void WriteHeader(std::ostream& out, int length, const Vec3& angles) {
 
 }  // namespace
 
-void SkipFirstLine(std::istream& in) {
+bool SkipFirstLine(std::istream& in) {
   std::istreambuf_iterator<char> it(in), end;
   while (it != end && *it != '\n') ++it;
-  if (it != end) ++it;
+  if (it == end) return false;
+  ++it;
+  return true;
 }
 
 CBlock::CBlock() : data(kInitialCapacity) { messageStarts.reserve(kInitialCapacity); }
@@ -84,8 +86,7 @@ ReadStatus CBlock::ReadFrom(std::istream& in, Vec3& angles) {
 
 bool CBlock::IsEndMarker() const {
   if (endReached) return true;
-  return length >= static_cast<int>(sizeof kEndMarker) &&
-         std::memcmp(data.data(), kEndMarker, sizeof kEndMarker) == 0;
+  return length >= static_cast<int>(sizeof kEndMarker) && std::memcmp(data.data(), kEndMarker, sizeof kEndMarker) == 0;
 }
 
 void CBlock::WriteTo(std::ostream& out, const Vec3& angles) const {
@@ -93,7 +94,8 @@ void CBlock::WriteTo(std::ostream& out, const Vec3& angles) const {
   out.write(reinterpret_cast<const char*>(data.data()), length);
 }
 
-void CBlock::WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const {
+bool CBlock::WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const {
+  bool whole = true;
   int begin = 0;
   std::size_t next = 0;  // first message start after `begin`
   do {
@@ -103,13 +105,17 @@ void CBlock::WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) cons
       end = begin;
       std::size_t probe = next;
       for (; probe < messageStarts.size() && messageStarts[probe] - begin <= limit; ++probe) end = messageStarts[probe];
-      // A single message longer than the limit keeps a block of its own.
-      if (end == begin) end = probe < messageStarts.size() ? messageStarts[probe] : length;
+      if (end == begin) {
+        whole = false;
+        begin = probe < messageStarts.size() ? messageStarts[probe] : length;
+        continue;
+      }
     }
     WriteHeader(out, end - begin, angles);
     out.write(reinterpret_cast<const char*>(data.data() + begin), end - begin);
     begin = end;
   } while (begin < length);
+  return whole;
 }
 
 void CBlock::Reset() {

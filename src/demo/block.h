@@ -24,8 +24,9 @@ enum class ReadStatus {
 };
 
 // Reads and drops a demo's first line (its CD track line), up to and
-// including the first line feed, or to the end of the stream.
-void SkipFirstLine(std::istream& in);
+// including the first line feed, or to the end of the stream. False when no
+// line feed ended it: the stream is no demo, or a damaged one.
+bool SkipFirstLine(std::istream& in);
 
 class CBlock {
  public:
@@ -44,9 +45,10 @@ class CBlock {
   // Writes the length, `angles` and the message bytes.
   void WriteTo(std::ostream& out, const Vec3& angles) const;
   // Writes the block as one or more blocks of at most `limit` bytes, cut
-  // greedily at message boundaries; a single longer message keeps a block of
-  // its own.
-  void WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const;
+  // greedily at message boundaries. A single message longer than the limit
+  // would make a block that no engine plays: it is left out, and the result
+  // is false.
+  bool WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const;
   void Reset();
 
   // --- reader operations (input block) --------------------------------

@@ -1,19 +1,18 @@
 #include "demo/demo_survey.h"
 
-#include <fstream>
 #include <memory>
 
 #include "app/context.h"
 #include "demo/block.h"
-#include "demo/demo_streams.h"
+#include "demo/demo_files.h"
 #include "demo/message_loop.h"
 
 namespace cw {
 
 DemoSurvey SurveyDemo(const std::string& path) {
   DemoSurvey survey;
-  DemoInput file(path);
-  std::ifstream& source = file.Stream();
+  InputFile file(path);
+  std::istream& source = file.Stream();
   SkipFirstLine(source);
 
   auto scratch = std::make_unique<Context>();
@@ -25,6 +24,7 @@ DemoSurvey SurveyDemo(const std::string& path) {
     MessageLoop(*scratch, input, output);
     if (survey.protocol == 0 && scratch->parser.serverInfoSeen) {
       survey.protocol = scratch->parser.protocol;
+      survey.worldModel = scratch->parser.modelNames[1];
       if (survey.protocol != kProtocolVersion) break;
     }
   }
@@ -33,18 +33,23 @@ DemoSurvey SurveyDemo(const std::string& path) {
 }
 
 int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used) {
-  if (!used.test(kCameraEntity)) return kCameraEntity;
+  auto unused = [&used](int entity) { return !used.test(static_cast<std::size_t>(entity)); };
+  if (unused(kCameraEntity)) return kCameraEntity;
   for (int entity = kClientEntityLimit - 1; entity > 0; --entity) {
-    if (!used.test(static_cast<std::size_t>(entity))) return entity;
+    if (unused(entity)) return entity;
   }
   int highest = kClientEntityLimit - 1;
   for (int entity = kEntityNumberSpace - 1; entity >= kClientEntityLimit; --entity) {
-    if (used.test(static_cast<std::size_t>(entity))) {
+    if (!unused(entity)) {
       highest = entity;
       break;
     }
   }
-  return highest + 1;
+  if (highest < kHighestEntity) return highest + 1;
+  for (int entity = kClientEntityLimit; entity <= kHighestEntity; ++entity) {
+    if (unused(entity)) return entity;
+  }
+  return 0;
 }
 
 }  // namespace cw

@@ -10,7 +10,8 @@
 namespace cw {
 
 struct DemoSurvey {
-  int protocol = 0;  // of the first svc_serverinfo; 0 when there is none
+  int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
+  std::string worldModel;  // the first model of that svc_serverinfo: the map
   std::bitset<kEntityNumberSpace> used;
 };
 
@@ -20,7 +21,10 @@ struct DemoSurvey {
 DemoSurvey SurveyDemo(const std::string& path);
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the
-// highest number below the client's limit that the demo never uses.
+// highest number below the client's limit that the demo never uses; then one
+// above the highest the demo uses, or the lowest it never uses from the limit
+// on. Never 0 (the world) and never above what an entity number can carry;
+// 0 when no number is left.
 int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used);
 
 }  // namespace cw

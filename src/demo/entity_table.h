@@ -2,6 +2,7 @@
 // The positions of the entities a script follows, recorded as the demo's
 // entity updates are parsed.
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <vector>
@@ -18,20 +19,36 @@ struct TrackPoint {
   float z = 0;
 };
 
-// The trajectory of one entity. Points are only ever added, and looked at
-// newest first; they are stored oldest first so that adding is a push.
+// The trajectory of one entity, as its lookups need it. A lookup asks for
+// the newest point at or before a time; a point that a newer one at the same
+// or an earlier time has overtaken (demo time runs backwards at a new level)
+// can never be that answer again, so it goes. What stays runs forward in
+// time, and a lookup is a binary search however long the demo.
 class TrackList {
  public:
-  void Add(const TrackPoint& point) { points.push_back(point); }
-  int Count() const { return static_cast<int>(points.size()); }
+  void Add(const TrackPoint& point) {
+    while (!points.empty() && !(points.back().time < point.time)) points.pop_back();
+    points.push_back(point);
+    ++added;
+  }
+  // Every point ever added, overtaken ones included.
+  int Count() const { return added; }
   const TrackPoint* Latest() const { return points.empty() ? nullptr : &points.back(); }
-  // Newest to oldest.
-  auto begin() const { return points.rbegin(); }
-  auto end() const { return points.rend(); }
-  void Clear() { points.clear(); }
+  // The newest point whose time is at or before `time`, or nullptr.
+  const TrackPoint* At(float time) const {
+    if (time != time) return nullptr;  // NaN: no time is at or before it
+    const auto after = std::upper_bound(points.begin(), points.end(), time,
+                                        [](float t, const TrackPoint& point) { return t < point.time; });
+    return after == points.begin() ? nullptr : &*(after - 1);
+  }
+  void Clear() {
+    points.clear();
+    added = 0;
+  }
 
  private:
   std::vector<TrackPoint> points;
+  int added = 0;
 };
 
 // The origin an entity's baseline gives, decoded as an update's origin is.
@@ -48,7 +65,9 @@ struct EntityTable {
   std::bitset<kEntityNumberSpace> used;
 
   static bool Tracked(int entity) { return entity > 0 && entity < kEntityTableSize; }
-  bool IsReferenced(int entity) const { return Tracked(entity) && entityReferenced[static_cast<std::size_t>(entity)] != 0; }
+  bool IsReferenced(int entity) const {
+    return Tracked(entity) && entityReferenced[static_cast<std::size_t>(entity)] != 0;
+  }
   void Reference(int entity) {
     if (Tracked(entity)) entityReferenced[static_cast<std::size_t>(entity)] = 1;
   }

@@ -1,5 +1,6 @@
 // The handlers of the messages that are copied, dropped or lightly changed.
 
+#include <cmath>
 #include <string_view>
 
 #include "app/context.h"
@@ -19,10 +20,14 @@ void Skip(CBlock& in, int count) {
 
 bool Removed(const RefilmOptions& options, std::uint8_t type) {
   switch (type) {
-    case svc_print: return options.removePrint;
-    case svc_stufftext: return options.removeStufftext;
-    case svc_centerprint: return options.removeCenterprint;
-    default: return false;
+    case svc_print:
+      return options.removePrint;
+    case svc_stufftext:
+      return options.removeStufftext;
+    case svc_centerprint:
+      return options.removeCenterprint;
+    default:
+      return false;
   }
 }
 
@@ -50,6 +55,12 @@ void HandleSound(CBlock& in, CBlock& out, int start) {
 void HandleTime(Context& context, CBlock& in, CBlock& out, int start) {
   const float time = in.ReadFloat();
   CopyMessage(in, out, start);
+  // A time that is no number would stop the camera's clock and every
+  // comparison with it: the message goes over, the clock stays.
+  if (!std::isfinite(time)) {
+    context.run.streamProblems = true;
+    return;
+  }
   context.run.demoTime = time;
   if (context.run.refilming) WriteTimeEdits(context, out);
 }
@@ -98,7 +109,10 @@ void HandleIntermission(Context& context, CBlock& in, CBlock& out, int start) {
 void HandleTempEntity(CBlock& in, CBlock& out, int start) {
   const std::uint8_t kind = in.ReadByte();
   switch (kind) {
-    case 5: case 6: case 9: case 13:  // beams: entity and two ends
+    case 5:
+    case 6:
+    case 9:
+    case 13:  // beams: entity and two ends
       Skip(in, 2 + 6 * 2);
       break;
     case 12:  // coloured explosion: origin, first colour, colour count

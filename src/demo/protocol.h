@@ -6,17 +6,20 @@
 namespace cw {
 
 // Demo blocks.
-inline constexpr int kBlockHeaderSize = 16;       // length + three angle floats
-inline constexpr int kMaxInputBlock = 65536;      // largest block a current engine records
-inline constexpr int kPlayableBlock = 8000;       // largest block the original client reads
+inline constexpr int kBlockHeaderSize = 16;    // length + three angle floats
+inline constexpr int kMaxInputBlock = 65536;   // largest block a current engine records
+inline constexpr int kPlayableBlock = 8000;    // largest block the original client reads
+inline constexpr int kMaxResultBlock = 64000;  // largest block any engine plays
 inline constexpr int kTextBufferSize = 2048;
+inline constexpr int kMaxSoundName = 63;  // the game keeps 64 bytes, terminator included
 
 // Entities.
-inline constexpr int kEntityTableSize = 450;      // entity numbers 0..449 are tracked
+inline constexpr int kEntityTableSize = 450;  // entity numbers 0..449 are tracked
 inline constexpr int kCameraEntity = 449;
 inline constexpr int kPlayerEntity = 1;
 inline constexpr int kClientEntityLimit = 600;    // protocol-15 clients keep 600 entities
 inline constexpr int kEntityNumberSpace = 65536;  // an entity number travels as a short
+inline constexpr int kHighestEntity = 32767;      // and the game reads that short with its sign
 
 inline constexpr int kProtocolVersion = 15;
 
@@ -62,7 +65,7 @@ inline constexpr int kLastMessageType = svc_cutscene;
 inline constexpr int kEntityUpdateBit = 0x80;
 
 // Temp-entity kinds whose layouts differ from the plain three coordinates.
-inline constexpr int kTempEntityBeamFirst = 5;    // 5, 6, 9: short entity + 6 coords
+inline constexpr int kTempEntityBeamFirst = 5;  // 5, 6, 9: short entity + 6 coords
 inline constexpr int kTempEntityLastKind = 13;
 
 // Client data flag bits.

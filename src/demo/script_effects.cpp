@@ -1,5 +1,7 @@
 #include "demo/script_effects.h"
 
+#include <algorithm>
+
 #include "app/context.h"
 #include "camera/director.h"
 #include "demo/block.h"
@@ -51,7 +53,7 @@ void WriteSound(Context& context, CBlock& out, const CCommand& command) {
   if (flags & SND_VOLUME) out.PutByte(TruncateToInt(command.param2 * 255.0f));
   if (flags & SND_ATTENUATION) out.PutByte(TruncateToInt(command.param3 * 64.0f));
   out.PutShort(TruncateToInt(command.param1 + static_cast<float>(entity) * 8.0f));
-  out.PutByte(TruncateToInt(command.param4));
+  out.PutByte(context.commands.sounds.Number(command.soundSlot));
   for (float axis : origin) out.PutShort(EncodeCoord(axis));
 }
 
@@ -109,6 +111,7 @@ void EventStage(Context& context, CBlock& out) {
     SetEyes(context.director, entity);
   } else if (command.word == "sound") {
     WriteSound(context, out, command);
+    context.commands.sounds.Played(command.soundSlot);
   } else if (const int type = MessageTypeOfText(command.word); type >= 0) {
     out.BeginMessage();
     out.PutByte(type);
@@ -118,29 +121,43 @@ void EventStage(Context& context, CBlock& out) {
   list.RemoveHead();
 }
 
-void ExtendSoundList(Context& context, CBlock& out) {
+void ExtendSoundList(Context& context, CBlock& out, int room) {
   ParserValues& parser = context.parser;
   auto& names = parser.soundNames;
-  for (CCommand& command : context.commands.event) {
-    if (command.word != "sound") continue;
-    int index = 1;
-    int listEnd = parser.soundCount;  // where the server's list ends with its empty name
-    for (; index < parser.soundCount && names[static_cast<std::size_t>(index)] != command.text; ++index) {
-      if (names[static_cast<std::size_t>(index)].empty() && index < listEnd) listEnd = index;
+  ScriptSounds& sounds = context.commands.sounds;
+  sounds.NewLevel();
+
+  // Names after the empty name that ends the server's list are numbered as
+  // if it were not there; the first of equal names gives the number.
+  int listEnd = parser.soundCount;
+  auto numberAt = [&listEnd](int index) { return index < listEnd ? index : index - 1; };
+  for (int index = 1; index < parser.soundCount; ++index) {
+    const std::string& name = names[static_cast<std::size_t>(index)];
+    if (name.empty()) {
+      listEnd = std::min(listEnd, index);
+      continue;
     }
-    if (index == parser.soundCount) {
-      if (parser.soundCount >= kNameTableSize) {
-        command.param4 = 0;  // no room left: sound 0 plays nothing
-        continue;
-      }
-      names[static_cast<std::size_t>(parser.soundCount++)] = command.text;
-      out.UnputByte();  // the empty name that ended the list
-      out.PutString(command.text);
-      out.PutByte(0);
-    }
-    // Names after the empty end name are numbered as if it were not there.
-    command.param4 = static_cast<float>(index < listEnd ? index : index - 1);
+    const int slot = sounds.SlotOf(name);
+    if (slot >= 0 && !sounds.Numbered(slot)) sounds.NumberSlot(slot, numberAt(index));
   }
+
+  // The others join the list in the order in which they will play, while the
+  // list has room and the message stays within its block's limit; the rest
+  // play nothing (sound 0).
+  sounds.ForEachPending([&](int slot) {
+    if (sounds.Numbered(slot)) return true;
+    const std::string& name = sounds.Name(slot);
+    const int cost = static_cast<int>(name.size()) + 1;
+    if (parser.soundCount >= kNameTableSize || cost > room) return false;
+    room -= cost;
+    const int index = parser.soundCount++;
+    names[static_cast<std::size_t>(index)] = name;
+    out.UnputByte();  // the empty name that ended the list
+    out.PutString(name);
+    out.PutByte(0);
+    sounds.NumberSlot(slot, numberAt(index));
+    return true;
+  });
 }
 
 }  // namespace cw

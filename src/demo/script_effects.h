@@ -10,7 +10,8 @@ struct Context;
 void PaletteStage(Context& context, CBlock& out);
 // End of block: at most one text, subtitle, sound or eyes command.
 void EventStage(Context& context, CBlock& out);
-// After svc_serverinfo is written: the script's sounds join the sound list.
-void ExtendSoundList(Context& context, CBlock& out);
+// After svc_serverinfo is written: the script's sounds join the sound list,
+// growing the message by at most `room` bytes.
+void ExtendSoundList(Context& context, CBlock& out, int room);
 
 }  // namespace cw

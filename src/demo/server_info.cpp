@@ -54,8 +54,12 @@ void HandleServerInfo(Context& context, CBlock& in, CBlock& out, int start) {
   RecordNameList(in, parser.soundNames, parser.soundCount);
   context.entities.ForgetBaselines();
 
+  const int mark = out.Mark();
   CopyMessage(in, out, start);
-  ExtendSoundList(context, out);
+  // The message cannot be split: what the script's sounds add must leave it
+  // within the limit of the block it came in.
+  const int limit = in.length <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
+  ExtendSoundList(context, out, limit - (out.Mark() - mark));
 }
 
 }  // namespace cw

@@ -5,6 +5,7 @@
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QMessageBox>
 
+#include "app/stop_signals.h"
 #include "shell_command.h"
 
 namespace cw {
@@ -51,5 +52,7 @@ std::optional<std::string> QtPlatform::OpenDemoFile() {
   if (chosen.isEmpty()) return std::nullopt;
   return QFile::encodeName(chosen).toStdString();
 }
+
+bool QtPlatform::StopRequested() { return StopSignals::Requested(); }
 
 }  // namespace cw

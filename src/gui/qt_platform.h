@@ -19,6 +19,7 @@ class QtPlatform : public Platform {
   MessageAnswer MessageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
   void RunCommand(const std::string& commandLine) override;
   std::optional<std::string> OpenDemoFile() override;
+  bool StopRequested() override;
 
  private:
   QPointer<QWidget> owner_;

@@ -66,7 +66,7 @@ class RealRunTest : public QObject {
   }
 
   void interactiveRunReportsAndPlays() {
-    WriteFile("e1m1.dem", "");
+    WriteFile("e1m1.dem", "-1\n");
     WriteFile("mine.cam", "");
     cw::test::RecordingPlatform platform;
     cw::CCamwrightApp app(platform, cw::RefilmDemo);
@@ -85,7 +85,7 @@ class RealRunTest : public QObject {
   }
 
   void automaticRunIsSilentAndEndsTheProgram() {
-    WriteFile("in.dem", "");
+    WriteFile("in.dem", "-1\n");
     WriteFile("mine.cam", "");
     cw::test::RecordingPlatform platform;
     cw::CCamwrightApp app(platform, cw::RefilmDemo);

@@ -28,14 +28,15 @@ ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
   for (ReadStatus status = input.ReadFrom(source, angles); !input.IsEndMarker();
        status = input.ReadFrom(source, angles)) {
     clean = clean && status == ReadStatus::Block;
+    const int cameraPoints = context->entities.PointCount(cameraEntity);
     MessageLoop(*context, input, output);
+    if (context->entities.PointCount(cameraEntity) > cameraPoints) {
+      result.camera.push_back(*context->entities.LatestPoint(cameraEntity));
+    }
     result.viewAngles.push_back(angles);
     ++result.blocks;
   }
   result.parsedCleanly = clean && !context->run.streamProblems;
-  if (const TrackList* track = context->entities.Track(cameraEntity)) {
-    for (const TrackPoint& point : *track) result.camera.insert(result.camera.begin(), point);
-  }
   return result;
 }
 
