@@ -81,5 +81,43 @@ TEST(CameraEntity, BigMapWithItsOwn449IsFilmedThroughAFreeNumber) {
   EXPECT_TRUE(SurveyDemo(dir.Path("out.dem")).used.test(static_cast<std::size_t>(camera)));
 }
 
+TEST(CameraEntity, NeverTheWorldNorPastWhatAShortCarries) {
+  Used used;
+  for (int i = 1; i < 600; ++i) used.set(static_cast<std::size_t>(i));
+  used.set(65535);  // a short of -1: one past it would be written as 0, the world
+  EXPECT_EQ(ChooseCameraEntity(used), 600);
+  used.reset(65535).set(32767);
+  EXPECT_EQ(ChooseCameraEntity(used), 600);
+  for (int i = 600; i <= 32767; ++i) used.set(static_cast<std::size_t>(i));
+  EXPECT_EQ(ChooseCameraEntity(used), 0);
+}
+
+TEST(CameraEntity, ADemoThatUsesEveryNumberIsRefused) {
+  test::ScratchDir dir;
+  std::vector<test::Bytes> blocks;
+  for (int first = 1; first <= 32767; first += 500) {
+    test::Bytes block;
+    for (int entity = first; entity < first + 500 && entity <= 32767; ++entity) {
+      block.insert(block.end(),
+                   {svc_spawnbaseline, static_cast<std::uint8_t>(entity), static_cast<std::uint8_t>(entity >> 8)});
+      block.insert(block.end(), 13, 0);
+    }
+    blocks.push_back(block);
+  }
+  dir.Write("all.dem", test::MakeDemo("-1\n", blocks));
+  dir.Write("film.cam", "");
+  auto context = std::make_unique<Context>();
+  context->options.sourceDemo = dir.Path("all.dem");
+  context->options.scriptFile = dir.Path("film.cam");
+  context->options.resultDemo = dir.Path("out.dem");
+  context->options.generateScript = false;
+  test::RecordingPlatform platform;
+  EXPECT_EQ(RefilmDemo(*context, platform), RunOutcome::Refused);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            "The source file \"" + dir.Path("all.dem") + "\" uses every entity number: none is left for the camera.");
+  EXPECT_FALSE(dir.Exists("out.dem"));
+}
+
 }  // namespace
 }  // namespace cw

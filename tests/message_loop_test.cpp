@@ -269,5 +269,17 @@ TEST(MessageLoopDamaged, CutMessageHasNoOtherEffect) {
   EXPECT_FALSE(context->parser.serverInfoSeen);
 }
 
+TEST(MessageLoop, ATimeThatIsNoNumberIsAProblemAndLeavesTheClock) {
+  for (const float time : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    auto context = test::QuietContext();
+    context->run.demoTime = 7;
+    Bytes block = {svc_time};
+    test::AppendFloat(block, time);
+    EXPECT_EQ(test::RunMessages(*context, block), block);
+    EXPECT_EQ(context->run.demoTime, 7.0f);
+    EXPECT_TRUE(context->run.streamProblems);
+  }
+}
+
 }  // namespace
 }  // namespace cw

@@ -265,5 +265,45 @@ TEST_F(RefilmRun, BlocksGrownPastThePlayableSizeAreSplit) {
   EXPECT_EQ(result.substr(3, 4), std::string("\x39\x00\x00\x00", 4));
 }
 
+TEST_F(RefilmRun, NoResultBlockGrowsPastWhatEnginesPlay) {
+  // A block near the largest a file may hold, of client data and times: the
+  // camera's update after each client data makes it far bigger.
+  Bytes block;
+  while (block.size() + 8 + 5 <= 65525) {
+    Append(block, {svc_clientdata, 0, 0});      // no optional field
+    Append(block, {100, 0, 0, 0, 0, 0, 0, 1});  // health, ammunition, weapon
+    const Bytes time = TimeMessage(1);
+    block.insert(block.end(), time.begin(), time.end());
+  }
+  dir.Write("in.dem", test::MakeDemo("-1\n", {block}));
+  EXPECT_EQ(Run(), RunOutcome::Done);
+  const std::string result = dir.Read("out.dem");
+  std::size_t at = 3;
+  int blocks = 0;
+  while (at + 16 <= result.size()) {
+    const auto length = static_cast<std::size_t>(static_cast<std::uint8_t>(result[at]) |
+                                                 static_cast<std::uint8_t>(result[at + 1]) << 8 |
+                                                 static_cast<std::uint8_t>(result[at + 2]) << 16);
+    EXPECT_LE(length, 64000u);
+    at += 16 + length;
+    ++blocks;
+  }
+  EXPECT_EQ(at, result.size());
+  EXPECT_GE(blocks, 3);  // two or more pieces, and the final block
+}
+
+TEST_F(RefilmRun, BytesAfterTheEndMarkerAreAProblem) {
+  const std::string marker("ABCDEFG\0", 8);
+  const Bytes markerBlock(marker.begin(), marker.end());
+  dir.Write("in.dem", test::MakeDemo("-1\n", {TimeMessage(1), markerBlock}));
+  EXPECT_EQ(Run(), RunOutcome::Done);
+  dir.Write("in.dem", test::MakeDemo("-1\n", {TimeMessage(1), markerBlock, TimeMessage(2)}));
+  EXPECT_EQ(Run(), RunOutcome::DoneWithProblems);
+  Bytes longer = markerBlock;
+  longer.push_back(svc_nop);
+  dir.Write("in.dem", test::MakeDemo("-1\n", {TimeMessage(1), longer}));
+  EXPECT_EQ(Run(), RunOutcome::DoneWithProblems);
+}
+
 }  // namespace
 }  // namespace cw

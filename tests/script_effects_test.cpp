@@ -192,5 +192,24 @@ TEST(SoundList, ScriptSoundsFollowTheServersAndShareNumbers) {
   EXPECT_EQ(context->parser.soundCount, 44);
 }
 
+TEST(SoundList, ScriptSoundsNeverGrowTheServerInfoPastItsBlocksLimit) {
+  auto context = test::QuietContext();
+  const std::string first(59, 'a');
+  const std::string second(59, 'b');
+  context->commands.AppendSound(Sound(first + ".wav", 449, true));
+  context->commands.AppendSound(Sound(second + ".wav", 449, true));
+  Bytes block = {11};
+  test::AppendLong(block, 15);
+  Append(block, {1, 0});
+  AppendString(block, "level");
+  Append(block, {0});                                              // no models
+  AppendString(block, std::string(7990 - block.size() - 2, 's'));  // one sound: the message is 7990 bytes
+  Append(block, {0});
+  const Bytes out = test::RunMessages(*context, block);
+  EXPECT_EQ(out.size(), 7990u);  // no name fits within 8000 bytes
+  EXPECT_EQ(context->commands.sounds.Number(0), 0);
+  EXPECT_EQ(context->commands.sounds.Number(1), 0);
+}
+
 }  // namespace
 }  // namespace cw

@@ -119,6 +119,7 @@ TEST_F(ScriptTest, LinesThatStoreNothing) {
       "10 sound e-1 \"misc/talk\"",
       "10 eyes 450",
       "10 eyes -1",
+      "10 sound \"" + std::string(60, 'a') + "\"",  // 64 characters with .wav: longer than the game's names
   };
   for (const std::string& line : lines) {
     SCOPED_TRACE("line \"" + line + "\"");
@@ -326,6 +327,7 @@ TEST_F(ScriptTest, SoundSettings) {
       {"\"misc/talk\"v0.5 a2", "misc/talk.wav", 0, 1, 2, 449},  // against the quote: passed over
       {"\"a\\b\"", "a\\b.wav", 0, 1, 1, 449},                   // no escapes in a name
       {"\"with space\" a3", "with space.wav", 0, 1, 3, 449},
+      {"\"" + std::string(59, 'a') + "\"", std::string(59, 'a') + ".wav", 0, 1, 1, 449},  // the longest name
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

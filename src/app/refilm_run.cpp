@@ -192,6 +192,7 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   if (!StreamBlocks(context, platform, source.Stream(), result.Stream())) return Stopped(context);
   if (source.ReadError() != 0) run.streamProblems = true;
 
+  if (platform.StopRequested()) return Stopped(context);
   if (!result.Finish()) {
     RefuseFailedResultWrite(options, result.Error(), platform);
     context.commands.RemoveAll();

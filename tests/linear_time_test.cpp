@@ -1,0 +1,100 @@
+// A refilm takes time in proportion to its demo and script, whatever they
+// hold: each crafted case is measured against a plain run of the same length
+// in the same process, so that the machine's speed cancels out. A case that
+// went quadratic would be hundreds of times slower than its plain twin.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
+#include "app/context.h"
+#include "app/refilm_run.h"
+#include "demo/protocol.h"
+#include "recording_platform.h"
+#include "stream_fixture.h"
+
+namespace cw {
+namespace {
+
+using test::Append;
+using test::Bytes;
+
+constexpr double kAllowedRatio = 4.0;
+
+class LinearTime : public ::testing::Test {
+ protected:
+  // The shortest of three runs, in seconds.
+  double Refilm(const std::string& demo, const std::string& script) {
+    dir.Write("in.dem", demo);
+    dir.Write("in.cam", script);
+    double best = std::numeric_limits<double>::max();
+    for (int round = 0; round < 3; ++round) {
+      auto context = std::make_unique<Context>();
+      context->options.sourceDemo = dir.Path("in.dem");
+      context->options.scriptFile = dir.Path("in.cam");
+      context->options.resultDemo = dir.Path("out.dem");
+      context->options.generateScript = false;
+      context->options.autoRun = true;
+      test::RecordingPlatform platform;
+      const auto begin = std::chrono::steady_clock::now();
+      EXPECT_NE(RefilmDemo(*context, platform), RunOutcome::Refused);
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+    }
+    return best;
+  }
+
+  test::ScratchDir dir;
+};
+
+// Blocks of a time, client data and an update of the player.
+std::string PlayerDemo(int blocks, float (*time)(int)) {
+  std::vector<Bytes> all;
+  for (int i = 0; i < blocks; ++i) {
+    Bytes block = {svc_time};
+    test::AppendFloat(block, time(i));
+    Append(block, {svc_clientdata, 0, 0, 100, 0, 0, 0, 0, 0, 0, 1});
+    Append(block, {kEntityUpdateBit | U_ORIGIN1 | U_ORIGIN2, kPlayerEntity});
+    test::AppendShort(block, i % 4000);
+    test::AppendShort(block, i % 3000);
+    all.push_back(block);
+  }
+  return test::MakeDemo("-1\n", all);
+}
+
+float Steady(int block) { return static_cast<float>(block) / 72.0f; }
+float NotANumber(int) { return std::numeric_limits<float>::quiet_NaN(); }
+
+TEST_F(LinearTime, FollowingThePlayer) {
+  const std::string chase = "0 stay p~0.3 p~0.3 p+30\n0 view p\n";
+  const double plain = Refilm(PlayerDemo(40000, Steady), chase);
+  EXPECT_LT(Refilm(PlayerDemo(40000, NotANumber), chase), kAllowedRatio * plain);
+  // A lag that reaches back before the demo began finds no point at all.
+  EXPECT_LT(Refilm(PlayerDemo(40000, Steady), "0 stay 0 0 0\n0 view p~100000\n"), kAllowedRatio * plain);
+}
+
+TEST_F(LinearTime, ManyLevelsAndManySounds) {
+  std::string script;
+  for (int i = 0; i < 20000; ++i) script += "1000000 sound \"s/" + std::to_string(i % 5000) + "\"\n";
+  auto demo = [](bool levels) {
+    std::vector<Bytes> blocks;
+    for (int i = 0; i < 2000; ++i) {
+      Bytes block = {svc_nop};
+      if (levels) {
+        block = {svc_serverinfo};
+        test::AppendLong(block, kProtocolVersion);
+        Append(block, {1, 0, 0, 0});  // clients, game type, no level name, no models
+        for (int n = 0; n < 100; ++n) test::AppendString(block, "s/" + std::to_string(n) + ".wav");
+        block.push_back(0);
+      }
+      blocks.push_back(block);
+    }
+    return test::MakeDemo("-1\n", blocks);
+  };
+  const double plain = Refilm(demo(false), script);
+  EXPECT_LT(Refilm(demo(true), script), kAllowedRatio * plain);
+}
+
+}  // namespace
+}  // namespace cw
