@@ -25,9 +25,8 @@ bool HasValue(const char* variable) {
 bool NoDisplay() { return !HasValue("DISPLAY") && !HasValue("WAYLAND_DISPLAY") && !HasValue("QT_QPA_PLATFORM"); }
 
 constexpr const char* kHelp =
-    "Usage: camwright\n"
-    "  or:  camwright SOURCE.dem RESULT.dem\n"
-    "  or:  camwright SOURCE.dem SCRIPT.cam RESULT.dem\n"
+    "Usage: camwright [RESULT.dem]\n"
+    "  or:  camwright SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
     "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
     "camera and writes the result as a new demo: the dialog program.\n"
     "\n"
