@@ -12,6 +12,7 @@ packages=(
   quakespasm xvfb xauth libgl1-mesa-dri       # playing results in a real engine
   help2man man-db gzip                        # the manual pages: written and checked
   desktop-file-utils shared-mime-info file    # the desktop entry, the MIME type, the icons checked
+  dpkg-dev lintian                            # the Debian package: its dependencies, its checks
 )
 
 missing=()
