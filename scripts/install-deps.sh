@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and playing need, when
-# they are missing. Runs apt-get through sudo for a user who is not root.
+# Installs the Debian packages that building, testing, playing and packaging
+# need, when they are missing. Runs apt-get through sudo for a user who is not
+# root.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
   qt6-base-dev libgl-dev                      # the dialog program
   clang libclang-rt-14-dev                    # the fuzz targets
   quakespasm xvfb xauth libgl1-mesa-dri       # playing results in a real engine
+  help2man man-db gzip                        # the manual pages: written and checked
+  desktop-file-utils shared-mime-info file    # the desktop entry, the MIME type, the icons checked
+  dpkg-dev lintian                            # the Debian package: its dependencies, its checks
 )
 
 missing=()

@@ -1,8 +1,9 @@
 // Draws the program's icon and splash picture. Run once (target camwright_artwork) to (re)make
-// src/gui/resources/{icon.png,splash.png}; the pictures are committed so that
-// the build needs no drawing step.
+// src/gui/resources/{icon.png,splash.png}, and with a second directory the
+// desktop's icons packaging/icons/camwright-{48,128,256}.png; the pictures are
+// committed so that the build needs no drawing step.
 //
-//   make_artwork OUTPUT_DIRECTORY
+//   make_artwork OUTPUT_DIRECTORY [DESKTOP_ICON_DIRECTORY]
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
@@ -105,11 +106,17 @@ QImage DrawSplash() {
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_artwork OUTPUT_DIRECTORY\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: make_artwork OUTPUT_DIRECTORY [DESKTOP_ICON_DIRECTORY]\n");
     return 2;
   }
   const QString directory = QString::fromLocal8Bit(argv[1]);
-  const bool saved = DrawIcon(64).save(directory + "/icon.png") && DrawSplash().save(directory + "/splash.png");
+  bool saved = DrawIcon(64).save(directory + "/icon.png") && DrawSplash().save(directory + "/splash.png");
+  if (argc == 3) {
+    // The sizes a desktop's icon theme looks for first (hicolor).
+    const QString icons = QString::fromLocal8Bit(argv[2]);
+    for (const int size : {48, 128, 256})
+      saved = saved && DrawIcon(size).save(icons + QStringLiteral("/camwright-%1.png").arg(size));
+  }
   return saved ? 0 : 1;
 }
