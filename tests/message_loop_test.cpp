@@ -219,9 +219,9 @@ TEST(EntityTracking, OnlyReferencedEntitiesBelow450GetPoints) {
   context->entities.Reference(5);
   context->entities.Reference(450);  // out of the table: ignored
   Bytes block;
-  Append(block, {0x82, 0, 8, 0});   // entity 0
-  Append(block, {0x82, 6, 8, 0});   // not referenced
-  Append(block, {0x83, 0x40});      // entity 450 as a short
+  Append(block, {0x82, 0, 8, 0});  // entity 0
+  Append(block, {0x82, 6, 8, 0});  // not referenced
+  Append(block, {0x83, 0x40});     // entity 450 as a short
   AppendShort(block, 450);
   Append(block, {8, 0});
   Append(block, {0x82, 5, 8, 0, 0x82, 5, 16, 0});  // two updates of 5 in one block

@@ -65,7 +65,8 @@ TEST(RealDemos, EveryBlockIsWrittenAgainByteForByte) {
         RemoveBetween(out, {svc_intermission}, {svc_setview, 1, 0}, {});
         if (out != in) {
           auto diff = std::mismatch(out.begin(), out.end(), in.begin(), in.end());
-          ADD_FAILURE() << "block " << blocks << " sizes " << out.size() << " " << in.size() << " first difference at " << (diff.first - out.begin());
+          ADD_FAILURE() << "block " << blocks << " sizes " << out.size() << " " << in.size() << " first difference at "
+                        << (diff.first - out.begin());
         }
       }
       ++blocks;

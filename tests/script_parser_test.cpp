@@ -60,13 +60,7 @@ TEST(ScriptNumber, WholeNumbers) {
     int value;
   };
   const Case cases[] = {
-      {"12", 12},
-      {"-3", -3},
-      {"+7", 7},
-      {"3.9", 3},
-      {" 4", 0},
-      {"99999999999", INT_MAX},
-      {"-99999999999", INT_MIN},
+      {"12", 12}, {"-3", -3}, {"+7", 7}, {"3.9", 3}, {" 4", 0}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");

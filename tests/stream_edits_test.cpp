@@ -56,8 +56,20 @@ TEST(CameraInStream, ClientDataLosesViewMotionAndIsFollowedByTheCamera) {
   context->director.cameraOrigin = {100, -200, 50.5f};
   context->director.cameraAngles = {10, -90, 0};
   // Flags: view height, velocity x, punch pitch (0x0001 | 0x0020 | 0x0004).
-  const Bytes input = {15, 0x25, 0x00, /*view height*/ 22, /*punch pitch*/ 3, /*velocity x*/ 9,
-                       /*health*/ 100, 0, 1, 2, 3, 4, 5, 6};
+  const Bytes input = {15,
+                       0x25,
+                       0x00,
+                       /*view height*/ 22,
+                       /*punch pitch*/ 3,
+                       /*velocity x*/ 9,
+                       /*health*/ 100,
+                       0,
+                       1,
+                       2,
+                       3,
+                       4,
+                       5,
+                       6};
   Bytes expected = {15, 0x25, 0x00, 0, 3, 0, 100, 0, 1, 2, 3, 4, 5, 6};
   // Exactly 13 bytes: flags, entity 449, x, pitch, y, yaw, z, roll.
   Append(expected, {0x9F, 0x43, 0xC1, 0x01});

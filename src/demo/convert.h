@@ -19,8 +19,8 @@ inline int TruncateToInt(float value) {
 
 // A coordinate written to the stream: map units times 8, low 16 bits.
 inline std::int16_t EncodeCoord(float value) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(
-      static_cast<unsigned>(TruncateToInt(value * kCoordScale)) & 0xFFFFu));
+  return static_cast<std::int16_t>(
+      static_cast<std::uint16_t>(static_cast<unsigned>(TruncateToInt(value * kCoordScale)) & 0xFFFFu));
 }
 
 // An angle written to the stream: degrees times 256/360, low 8 bits, so that

@@ -22,18 +22,30 @@ int FixedSize(int type) {
     case svc_foundsecret:
     case svc_sellscreen:
       return 0;
-    case svc_updatestat: return 5;
-    case svc_version: return 4;
-    case svc_setangle: return 3;
-    case svc_updatefrags: return 3;
-    case svc_stopsound: return 2;
-    case svc_particle: return 11;
-    case svc_damage: return 8;
-    case svc_spawnstatic: return 13;
-    case svc_setpause: return 1;
-    case svc_spawnstaticsound: return 9;
-    case svc_cdtrack: return 2;
-    default: return -1;
+    case svc_updatestat:
+      return 5;
+    case svc_version:
+      return 4;
+    case svc_setangle:
+      return 3;
+    case svc_updatefrags:
+      return 3;
+    case svc_stopsound:
+      return 2;
+    case svc_particle:
+      return 11;
+    case svc_damage:
+      return 8;
+    case svc_spawnstatic:
+      return 13;
+    case svc_setpause:
+      return 1;
+    case svc_spawnstaticsound:
+      return 9;
+    case svc_cdtrack:
+      return 2;
+    default:
+      return -1;
   }
 }
 
@@ -43,9 +55,15 @@ void HandleMessage(Context& context, CBlock& in, CBlock& out, int start, std::ui
     return;
   }
   switch (type) {
-    case svc_setview: HandleSetView(context, in, out, start); return;
-    case svc_sound: HandleSound(in, out, start); return;
-    case svc_time: HandleTime(context, in, out, start); return;
+    case svc_setview:
+      HandleSetView(context, in, out, start);
+      return;
+    case svc_sound:
+      HandleSound(in, out, start);
+      return;
+    case svc_time:
+      HandleTime(context, in, out, start);
+      return;
     case svc_print:
     case svc_stufftext:
     case svc_centerprint:
@@ -55,14 +73,29 @@ void HandleMessage(Context& context, CBlock& in, CBlock& out, int start, std::ui
     case svc_cutscene:
       HandleTextMessage(context, in, out, start, type);
       return;
-    case svc_serverinfo: HandleServerInfo(context, in, out, start); return;
-    case svc_clientdata: HandleClientData(context, in, out, start); return;
-    case svc_updatecolors: HandleUpdateColors(context, in, out, start); return;
-    case svc_spawnbaseline: HandleSpawnBaseline(context, in, out, start); return;
-    case svc_temp_entity: HandleTempEntity(in, out, start); return;
-    case svc_signonnum: HandleSignon(context, in, out, start); return;
-    case svc_intermission: HandleIntermission(context, in, out, start); return;
-    default: break;
+    case svc_serverinfo:
+      HandleServerInfo(context, in, out, start);
+      return;
+    case svc_clientdata:
+      HandleClientData(context, in, out, start);
+      return;
+    case svc_updatecolors:
+      HandleUpdateColors(context, in, out, start);
+      return;
+    case svc_spawnbaseline:
+      HandleSpawnBaseline(context, in, out, start);
+      return;
+    case svc_temp_entity:
+      HandleTempEntity(in, out, start);
+      return;
+    case svc_signonnum:
+      HandleSignon(context, in, out, start);
+      return;
+    case svc_intermission:
+      HandleIntermission(context, in, out, start);
+      return;
+    default:
+      break;
   }
   const int size = FixedSize(type);
   if (size < 0) throw BadMessage{};  // 35..127: not a message of the protocol

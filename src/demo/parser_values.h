@@ -12,7 +12,7 @@ inline constexpr std::size_t kLevelNameLimit = 31;
 struct ParserValues {
   bool serverVersion107 = false;
   bool serverInfoSeen = false;
-  int protocol = 0;  // of the last svc_serverinfo; 0 before any
+  int protocol = 0;       // of the last svc_serverinfo; 0 before any
   std::string levelName;  // at most kLevelNameLimit characters
   std::array<std::string, kNameTableSize> modelNames;
   std::array<std::string, kNameTableSize> soundNames;

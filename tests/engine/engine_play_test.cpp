@@ -1,6 +1,8 @@
 // Results played in a real engine (QuakeSpasm under a virtual display): a
 // result is good when the engine plays it to its end.
 
+#include "engine_play.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,7 +12,6 @@
 #include "app/context.h"
 #include "app/refilm_run.h"
 #include "busy_run.h"
-#include "engine_play.h"
 #include "recording_platform.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"

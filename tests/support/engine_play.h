@@ -8,7 +8,7 @@ namespace cw::test {
 struct EnginePlayOutcome {
   bool engineMissing = false;  // no engine or virtual display on this machine
   bool playedToTheEnd = false;
-  std::string output;          // what engine-play printed
+  std::string output;  // what engine-play printed
 };
 
 EnginePlayOutcome PlayInEngine(const std::string& demo);

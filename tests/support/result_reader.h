@@ -12,7 +12,7 @@ namespace cw::test {
 struct ResultDemo {
   std::string firstLine;
   int blocks = 0;
-  bool parsedCleanly = false;  // every block read whole, no damaged message
+  bool parsedCleanly = false;      // every block read whole, no damaged message
   std::vector<TrackPoint> camera;  // the camera entity's positions, oldest first
   std::vector<Vec3> viewAngles;    // of every block
   std::string bytes;               // the whole file

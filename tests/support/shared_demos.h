@@ -17,7 +17,7 @@ std::vector<std::string> OtherProtocolDemos();
 }  // namespace cw::test
 
 // Skips the test, visibly, when the shared folder is absent.
-#define CW_REQUIRE_SHARED_DEMOS()                                                  \
-  do {                                                                             \
+#define CW_REQUIRE_SHARED_DEMOS()                                                    \
+  do {                                                                               \
     if (::cw::test::SharedDemoDir().empty()) GTEST_SKIP() << "no shared demos here"; \
   } while (0)
