@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
 #include "synthetic_demo.h"

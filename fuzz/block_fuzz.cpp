@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
-#include "app/context.h"
+#include "run/context.h"
 #include "busy_run.h"
 #include "camera/script_parser.h"
-#include "demo/block.h"
-#include "demo/message_loop.h"
+#include "stream/block.h"
+#include "refilm/message_loop.h"
 
 namespace {
 

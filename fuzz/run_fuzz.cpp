@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
 

@@ -13,7 +13,7 @@
 #include "camera/coord.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,11 +1,11 @@
-#include "demo/block.h"
+#include "stream/block.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <sstream>
 
-#include "demo/convert.h"
+#include "base/convert.h"
 #include "stream_fixture.h"
 
 namespace cw {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/refilm_run.h"
-#include "demo/demo_survey.h"
-#include "demo/protocol.h"
+#include "run/refilm_run.h"
+#include "refilm/demo_survey.h"
+#include "base/protocol.h"
 #include "recording_platform.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"

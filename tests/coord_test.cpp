@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 
 namespace cw {
 namespace {

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
-#include "app/context.h"
-#include "demo/block.h"
-#include "demo/message_loop.h"
+#include "run/context.h"
+#include "stream/block.h"
+#include "refilm/message_loop.h"
 #include "synthetic_demo.h"
 
 namespace cw::test {

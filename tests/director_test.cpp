@@ -7,7 +7,7 @@
 
 #include "camera/command.h"
 #include "camera/coord.h"
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 #include "script_reading.h"
 
 namespace cw {

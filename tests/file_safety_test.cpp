@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "child_process.h"
 #include "demo_builder.h"
 #include "recording_platform.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
-#include "demo/convert.h"
-#include "demo/protocol.h"
+#include "base/convert.h"
+#include "base/protocol.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -47,7 +47,7 @@ class ScriptStepTest : public ::testing::Test {
     context.run.demoTime = time;
     context.entities.AddTrackPoint(kPlayerEntity, time, x, y, z);
     std::ostringstream out;
-    WriteScriptStep(context, out);
+    WriteScriptStep(context, context.generator, context.zones, out);
     return out.str();
   }
 
@@ -110,7 +110,7 @@ TEST_F(ScriptStepTest, AFirstZoneEnteredLateStillStandsFromTimeZero) {
 TEST_F(ScriptStepTest, NothingBeforeThePlayerIsSeen) {
   DefineZone(context, 1, {5, 6, 7}, {-10, -10, -10}, {10, 10, 10});
   std::ostringstream out;
-  WriteScriptStep(context, out);
+  WriteScriptStep(context, context.generator, context.zones, out);
   EXPECT_EQ(out.str(), "");
 }
 
@@ -158,12 +158,12 @@ TEST(InsideZone, BoundsAreIncludedAndComparedAsNumbers) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(InsideZone(context, 9, c.position), c.inside);
+    EXPECT_EQ(InsideZone(context.zones, 9, c.position), c.inside);
   }
   const float origin[3] = {0, 0, 0};
   for (int zone : {-1, 0, 8, 50, 1000}) {
     SCOPED_TRACE(zone);
-    EXPECT_FALSE(InsideZone(context, zone, origin));
+    EXPECT_FALSE(InsideZone(context.zones, zone, origin));
   }
 }
 
@@ -256,7 +256,8 @@ class GenerateScriptTest : public ::testing::Test {
     std::istringstream demo(demoText);
     std::istringstream zoneFile(zones ? *zones : std::string());
     std::ostringstream script;
-    EXPECT_TRUE(GenerateScript(context, demo, zones ? &zoneFile : nullptr, script, [] { return false; }));
+    EXPECT_TRUE(GenerateScript(context, context.generator, context.zones, demo, zones ? &zoneFile : nullptr, script,
+                               [] { return false; }));
     return script.str();
   }
 
@@ -354,7 +355,7 @@ TEST_F(GenerateScriptTest, ASecondGenerationStartsAfresh) {
   std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", secondWalk));
   std::istringstream zones(kTwoRooms);
   std::ostringstream script;
-  ASSERT_TRUE(GenerateScript(fresh, demo, &zones, script, [] { return false; }));
+  ASSERT_TRUE(GenerateScript(fresh, fresh.generator, fresh.zones, demo, &zones, script, [] { return false; }));
   EXPECT_EQ(second, script.str());
   EXPECT_EQ(second, "0 view p\n0 stay -700 800 -90\n0 view e1\n8 stay 1 -2 3\n");
 }
@@ -376,7 +377,7 @@ TEST_F(GenerateScriptTest, AStopRequestEndsGenerationEarly) {
   std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", longWalk));
   std::istringstream zones(kTwoRooms);
   std::ostringstream script;
-  EXPECT_FALSE(GenerateScript(context, demo, &zones, script, [] { return true; }));
+  EXPECT_FALSE(GenerateScript(context, context.generator, context.zones, demo, &zones, script, [] { return true; }));
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <chrono>
 #include <limits>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
-#include "demo/protocol.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
+#include "base/protocol.h"
 #include "recording_platform.h"
 #include "stream_fixture.h"
 

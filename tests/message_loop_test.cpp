@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "demo/protocol.h"
+#include "base/protocol.h"
 #include "stream_fixture.h"
 
 namespace cw {

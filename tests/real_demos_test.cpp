@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/refilm_run.h"
-#include "demo/block.h"
-#include "demo/message_loop.h"
-#include "demo/protocol.h"
+#include "run/refilm_run.h"
+#include "stream/block.h"
+#include "refilm/message_loop.h"
+#include "base/protocol.h"
 #include "recording_platform.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"

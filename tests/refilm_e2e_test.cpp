@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/refilm_run.h"
+#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
 #include "result_reader.h"

@@ -1,8 +1,8 @@
-#include "app/refilm_run.h"
+#include "run/refilm_run.h"
 
 #include <gtest/gtest.h>
 
-#include "demo/protocol.h"
+#include "base/protocol.h"
 #include "recording_platform.h"
 #include "stream_fixture.h"
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <map>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
 #include "shared_demos.h"

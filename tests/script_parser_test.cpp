@@ -10,7 +10,7 @@
 
 #include "camera/command.h"
 #include "camera/script_number.h"
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 #include "script_reading.h"
 
 namespace cw {

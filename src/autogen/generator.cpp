@@ -4,11 +4,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/context.h"
 #include "autogen/disposition.h"
-#include "demo/block.h"
-#include "demo/message_loop.h"
-#include "demo/protocol.h"
+#include "base/protocol.h"
+#include "refilm/message_loop.h"
+#include "refilm/refilm_context.h"
+#include "stream/block.h"
 
 namespace cw {
 namespace {
@@ -34,22 +34,22 @@ void WriteChaseCamera(std::ostream& script) {
   WriteLine(script, "1.5 stay p~0.3 p~0.3 p+30");
 }
 
-bool ReadBlock(Context& context, std::istream& demo, CBlock& block) {
+bool ReadBlock(RefilmContext& context, std::istream& demo, CBlock& block) {
   block.ReadFrom(demo, context.director.cameraAngles);
   return !block.IsEndMarker();
 }
 
 // The camera goes to zone `next` as the player enters it.
-void WriteZoneChange(Context& context, std::ostream& script, int next) {
-  GeneratorState& state = context.generator;
-  const CameraZone& zone = context.zones.zones[static_cast<std::size_t>(next)];
+void WriteZoneChange(const RefilmContext& context, GeneratorState& state, const ZoneTables& zones, std::ostream& script,
+                     int next) {
+  const CameraZone& zone = zones.zones[static_cast<std::size_t>(next)];
   const float now = context.run.demoTime;
   if (state.currentZone == 0) {
     // The first zone's spot holds from the start, even when the player
     // reaches it only later.
     WriteLine(script, "0 stay " + FormatSpot(zone));
     WriteLine(script, "0 view e1");
-  } else if (context.zones.zoneLinks[static_cast<std::size_t>(state.currentZone)][static_cast<std::size_t>(next)]) {
+  } else if (zones.zoneLinks[static_cast<std::size_t>(state.currentZone)][static_cast<std::size_t>(next)]) {
     // Glide over the player's whole stay in the zone left, and stand at the
     // new spot as the player arrives.
     WriteLine(script, FormatTime(state.lastSwitchTime) + " move " + FormatSpot(zone));
@@ -63,9 +63,9 @@ void WriteZoneChange(Context& context, std::ostream& script, int next) {
 
 }  // namespace
 
-bool InsideZone(const Context& context, int zone, const float position[3]) {
+bool InsideZone(const ZoneTables& zones, int zone, const float position[3]) {
   if (zone < 0 || zone >= kZoneCount) return false;
-  const CameraZone& box = context.zones.zones[static_cast<std::size_t>(zone)];
+  const CameraZone& box = zones.zones[static_cast<std::size_t>(zone)];
   // A zone that the file does not define has an empty box at 0,0,0, which
   // must not catch a player standing there.
   if (!box.defined) return false;
@@ -77,23 +77,23 @@ bool InsideZone(const Context& context, int zone, const float position[3]) {
   return true;
 }
 
-void WriteScriptStep(Context& context, std::ostream& script) {
-  const GeneratorState& state = context.generator;
+void WriteScriptStep(const RefilmContext& context, GeneratorState& state, const ZoneTables& zones,
+                     std::ostream& script) {
   if (context.entities.PointCount(kPlayerEntity) <= state.pointsBefore) return;
   const TrackPoint* latest = context.entities.LatestPoint(kPlayerEntity);
   if (latest == nullptr) return;
   const float position[3] = {latest->x, latest->y, latest->z};
-  if (state.currentZone != 0 && InsideZone(context, state.currentZone, position)) return;
+  if (state.currentZone != 0 && InsideZone(zones, state.currentZone, position)) return;
   // Inside several zones at once: each gets its lines in ascending order, and
   // the last one stays current.
   for (int zone = 1; zone < kZoneCount; ++zone) {
-    if (InsideZone(context, zone, position)) WriteZoneChange(context, script, zone);
+    if (InsideZone(zones, zone, position)) WriteZoneChange(context, state, zones, script, zone);
   }
 }
 
-bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile, std::ostream& script,
-                    const std::function<bool()>& stop) {
-  context.generator = GeneratorState{};
+bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
+                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop) {
+  state = GeneratorState{};
   SkipFirstLine(demo);  // the CD track line
 
   // The time of an earlier run must not date this demo's first lines.
@@ -106,7 +106,7 @@ bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile
   while (!context.parser.serverInfoSeen && ReadBlock(context, demo, input)) ProcessBlock(context, input, output);
 
   context.entities.Reference(kPlayerEntity);
-  context.generator.pointsBefore = context.entities.PointCount(kPlayerEntity);
+  state.pointsBefore = context.entities.PointCount(kPlayerEntity);
   WriteLine(script, "0 view p");
 
   // A demo without server info names no map: the chase camera.
@@ -114,11 +114,11 @@ bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile
     WriteChaseCamera(script);
     return true;
   }
-  ReadDispositionFile(*zoneFile, context.zones);
+  ReadDispositionFile(*zoneFile, zones);
   for (int blocks = 1; ReadBlock(context, demo, input); ++blocks) {
     if (blocks % kBlocksBetweenStopChecks == 0 && stop()) return false;
     ProcessBlock(context, input, output);
-    WriteScriptStep(context, script);
+    WriteScriptStep(context, state, zones, script);
   }
   return true;
 }

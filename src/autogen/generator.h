@@ -8,7 +8,8 @@
 
 namespace cw {
 
-struct Context;
+struct RefilmContext;
+struct ZoneTables;
 
 struct GeneratorState {
   int currentZone = 0;  // zone for which the camera was last placed; 0: none yet
@@ -28,13 +29,14 @@ inline constexpr const char* kNoZoneFileText =
 // camera when there is none (nullptr) or the demo names no map. `stop` is
 // asked now and then; when it says so, generation ends where it is and the
 // result is false.
-bool GenerateScript(Context& context, std::istream& demo, std::istream* zoneFile, std::ostream& script,
-                    const std::function<bool()>& stop);
+bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
+                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop);
 
 // After each block of the analysis pass.
-void WriteScriptStep(Context& context, std::ostream& script);
+void WriteScriptStep(const RefilmContext& context, GeneratorState& state, const ZoneTables& zones,
+                     std::ostream& script);
 
 // True when the zone is defined and the position lies in its box, faces included.
-bool InsideZone(const Context& context, int zone, const float position[3]);
+bool InsideZone(const ZoneTables& zones, int zone, const float position[3]);
 
 }  // namespace cw

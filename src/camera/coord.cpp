@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string_view>
 
+#include "base/entity_table.h"
+#include "base/protocol.h"
 #include "camera/script_number.h"
-#include "demo/entity_table.h"
-#include "demo/protocol.h"
 
 namespace cw {
 namespace {

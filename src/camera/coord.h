@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "demo/vec3.h"
+#include "base/vec3.h"
 
 namespace cw {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 
 namespace cw {
 namespace {

@@ -2,9 +2,9 @@
 // The camera director: turns the position, view and roll lists into the
 // camera of every block.
 
+#include "base/vec3.h"
 #include "camera/command.h"
 #include "camera/coord.h"
-#include "demo/vec3.h"
 
 namespace cw {
 

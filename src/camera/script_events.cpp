@@ -1,11 +1,11 @@
 #include <optional>
 #include <string>
 
+#include "base/entity_table.h"
+#include "base/protocol.h"
 #include "camera/command.h"
 #include "camera/script_line.h"
 #include "camera/script_number.h"
-#include "demo/entity_table.h"
-#include "demo/protocol.h"
 
 namespace cw {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QtWidgets/QDialog>
 
-#include "app/version.h"
+#include "run/version.h"
 
 namespace cw {
 

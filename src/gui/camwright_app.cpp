@@ -1,6 +1,6 @@
 #include "camwright_app.h"
 
-#include "app/command_line.h"
+#include "run/command_line.h"
 
 namespace cw {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
 #include "camwright_dlg.h"
+#include "run/context.h"
 #include "splash_wnd.h"
 
 namespace cw {

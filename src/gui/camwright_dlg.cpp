@@ -16,11 +16,11 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "about_dlg.h"
-#include "app/context.h"
-#include "app/platform.h"
 #include "fit_width_validator.h"
 #include "frame_rate.h"
 #include "name_rules.h"
+#include "run/context.h"
+#include "run/platform.h"
 #include "splash_wnd.h"
 
 namespace cw {

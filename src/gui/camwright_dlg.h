@@ -7,7 +7,7 @@
 #include <QtWidgets/QDialog>
 #include <functional>
 
-#include "app/refilm_run.h"
+#include "run/refilm_run.h"
 
 class QAction;
 class QCheckBox;

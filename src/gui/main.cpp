@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/console_front.h"
-#include "app/refilm_run.h"
-#include "app/stop_signals.h"
-#include "app/version.h"
 #include "camwright_app.h"
 #include "qt_platform.h"
+#include "run/console_front.h"
+#include "run/refilm_run.h"
+#include "run/stop_signals.h"
+#include "run/version.h"
 
 namespace {
 

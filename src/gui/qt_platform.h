@@ -5,7 +5,7 @@
 #include <QtCore/QPointer>
 #include <QtWidgets/QWidget>
 
-#include "app/platform.h"
+#include "run/platform.h"
 
 namespace cw {
 

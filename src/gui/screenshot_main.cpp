@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "about_dlg.h"
-#include "app/context.h"
 #include "camwright_dlg.h"
 #include "qt_platform.h"
+#include "run/context.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/context.h"
-#include "app/refilm_run.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "engine_play.h"
 #include "recording_platform.h"
 #include "stream_fixture.h"

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "about_dlg.h"
-#include "app/context.h"
+#include "run/context.h"
 #include "camwright_dlg.h"
 #include "recording_platform.h"
 

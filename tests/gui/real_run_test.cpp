@@ -5,7 +5,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 
-#include "app/refilm_run.h"
+#include "run/refilm_run.h"
 #include "camwright_app.h"
 #include "recording_platform.h"
 

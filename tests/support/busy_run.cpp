@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/options.h"
+#include "refilm/options.h"
 
 namespace cw::test {
 

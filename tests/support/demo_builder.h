@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "demo/vec3.h"
+#include "base/vec3.h"
 
 namespace cw::test {
 

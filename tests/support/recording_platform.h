@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "run/platform.h"
 
 namespace cw::test {
 

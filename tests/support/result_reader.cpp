@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "demo/block.h"
-#include "demo/message_loop.h"
+#include "stream/block.h"
+#include "refilm/message_loop.h"
 #include "stream_fixture.h"
 
 namespace cw::test {

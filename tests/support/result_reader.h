@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "demo/entity_table.h"
-#include "demo/vec3.h"
+#include "base/entity_table.h"
+#include "base/vec3.h"
 
 namespace cw::test {
 

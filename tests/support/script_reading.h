@@ -4,7 +4,7 @@
 #include <string>
 
 #include "camera/command.h"
-#include "demo/entity_table.h"
+#include "base/entity_table.h"
 
 namespace cw::test {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "demo/message_loop.h"
+#include "refilm/message_loop.h"
 
 namespace cw::test {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "demo/block.h"
+#include "run/context.h"
+#include "stream/block.h"
 
 namespace cw::test {
 

@@ -1,0 +1,30 @@
+#pragma once
+// A read of a whole demo ahead of its refilm: the network protocol it uses
+// and the entity numbers it names.
+
+#include <bitset>
+#include <string>
+
+#include "base/protocol.h"
+
+namespace cw {
+
+struct DemoSurvey {
+  int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
+  std::string worldModel;  // the first model of that svc_serverinfo: the map
+  std::bitset<kEntityNumberSpace> used;
+};
+
+// Reads the demo with a context of its own, so that nothing of the caller's
+// state changes. Stops at the first svc_serverinfo of another protocol, since
+// such a demo is refused anyway and its messages cannot be read further.
+DemoSurvey SurveyDemo(const std::string& path);
+
+// The camera's entity number: 449 unless the demo itself uses 449; then the
+// highest number below the client's limit that the demo never uses; then one
+// above the highest the demo uses, or the lowest it never uses from the limit
+// on. Never 0 (the world) and never above what an entity number can carry;
+// 0 when no number is left.
+int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used);
+
+}  // namespace cw

@@ -1,0 +1,232 @@
+#include "run/refilm_run.h"
+
+#include <exception>
+#include <memory>
+#include <new>
+#include <sstream>
+
+#include "autogen/disposition.h"
+#include "autogen/generator.h"
+#include "base/protocol.h"
+#include "camera/director.h"
+#include "camera/script_parser.h"
+#include "refilm/demo_survey.h"
+#include "refilm/message_loop.h"
+#include "run/context.h"
+#include "run/platform.h"
+#include "run/run_checks.h"
+#include "stream/block.h"
+#include "stream/demo_files.h"
+
+namespace cw {
+namespace {
+
+constexpr const char* kResultFirstLine = "-1\n";
+constexpr int kEndMarkerSize = 8;
+constexpr int kBlocksBetweenStopChecks = 64;
+
+void ReadScript(Context& context, const std::string& text) {
+  std::istringstream script(text);
+  context.entities.ClearReferences();
+  while (!context.run.scriptEnded) ParseScript(script, context.commands, context.entities, context.run.scriptEnded);
+}
+
+// Whether the processed block goes into the result, when the result is
+// thinned to a frame rate.
+bool KeepForFrameRate(Context& context) {
+  RunFlags& run = context.run;
+  if (!context.options.setFps || run.demoTime == 0) return true;
+  const bool keep = run.demoTime - run.lastWrittenTime > 1.0f / static_cast<float>(context.options.fps) ||
+                    run.demoTime == run.lastBlockTime;
+  if (keep) run.lastWrittenTime = run.demoTime;
+  run.lastBlockTime = run.demoTime;
+  return keep;
+}
+
+void NoteRead(Context& context, ReadStatus status) {
+  if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
+}
+
+// False when the platform asked for a stop.
+bool StreamBlocks(Context& context, Platform& platform, std::istream& source, std::ostream& result) {
+  CBlock input;
+  CBlock output;
+  output.Reset();
+  RunFlags& run = context.run;
+  Vec3& angles = context.director.cameraAngles;
+
+  ReadStatus status = input.ReadFrom(source, angles);
+  NoteRead(context, status);
+  for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
+    if (context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime) break;
+    if (blocks % kBlocksBetweenStopChecks == 0 && platform.StopRequested()) return false;
+    const int sourceLength = input.length;
+    ProcessBlock(context, input, output);
+    if (output.length > 0 && KeepForFrameRate(context)) {
+      // A block the original client could play stays playable after the
+      // camera's messages are added to it; none grows past what any engine plays.
+      const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
+      if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
+    }
+    status = input.ReadFrom(source, angles);
+    NoteRead(context, status);
+  }
+  // A block that holds the end marker ends the demo; anything after the
+  // marker would be lost without a word.
+  if (status == ReadStatus::Block && input.IsEndMarker() &&
+      (input.length > kEndMarkerSize || source.peek() != std::char_traits<char>::eof())) {
+    run.streamProblems = true;
+  }
+
+  output.Reset();
+  if (context.options.chainDemo) {
+    output.BeginMessage();
+    output.PutByte(svc_stufftext);
+    output.PutString("playdemo " + context.options.chainName + "\n");
+  }
+  output.BeginMessage();
+  output.PutByte(svc_disconnect);
+  output.WriteTo(result, angles);
+  return true;
+}
+
+void Report(Context& context, Platform& platform) {
+  const RefilmOptions& options = context.options;
+  if (context.run.streamProblems) {
+    platform.MessageBox("There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
+                            ". However, the movie may be playable.",
+                        "Done", MessageKind::Report);
+  } else if (!options.autoRun) {
+    platform.MessageBox(options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully.", "Done",
+                        MessageKind::Report);
+  }
+}
+
+// The zone file of the demo's map when a script is generated: empty when
+// the demo names no map.
+std::string ZoneFileName(const RefilmOptions& options, const DemoSurvey& survey) {
+  if (!options.generateScript || survey.protocol == 0) return {};
+  return DispositionFileName(survey.worldModel);
+}
+
+// Generates the script into `text`, from the zone file when there is one.
+// False when the platform asked for a stop.
+bool Generate(Context& context, Platform& platform, const std::string& zoneName, std::string& text) {
+  std::unique_ptr<InputFile> zoneFile;
+  if (FileExists(zoneName)) zoneFile = std::make_unique<InputFile>(zoneName);
+  const bool withZones = zoneFile != nullptr && zoneFile->IsOpen();
+  if (!zoneName.empty() && !withZones) platform.MessageBox(kNoZoneFileText, "Warning", MessageKind::Error);
+  InputFile demo(context.options.sourceDemo);
+  std::ostringstream script;
+  const bool finished = GenerateScript(context, context.generator, context.zones, demo.Stream(),
+                                       withZones ? &zoneFile->Stream() : nullptr, script,
+                                       [&platform] { return platform.StopRequested(); });
+  text = script.str();
+  return finished;
+}
+
+RunOutcome Stopped(Context& context) {
+  context.commands.RemoveAll();
+  return RunOutcome::Stopped;
+}
+
+}  // namespace
+
+RunOutcome RefilmDemo(Context& context, Platform& platform) {
+  RunFlags& run = context.run;
+  RefilmOptions& options = context.options;
+  run.scriptEnded = false;
+  run.streamProblems = false;
+  run.lastWrittenTime = 0;
+  run.lastBlockTime = 0;
+
+  if (!CheckNames(options, platform)) return RunOutcome::Refused;
+  const DemoSurvey survey = SurveyDemo(options.sourceDemo);
+  if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
+  const int cameraEntity = ChooseCameraEntity(survey.used);
+  if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
+  const std::string zoneName = ZoneFileName(options, survey);
+  if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+
+  // A generated script is kept in memory and refilmed from there, so that
+  // nothing another program does to the file meanwhile changes this run; the
+  // file itself is replaced only when the whole run has succeeded.
+  run.refilming = false;
+  ReplacingFile scriptFile;
+  std::string scriptText;
+  if (options.generateScript) {
+    if (!scriptFile.Create(options.scriptFile)) {
+      RefuseUnwritableScript(options, platform);
+      return RunOutcome::Refused;
+    }
+    if (!Generate(context, platform, zoneName, scriptText)) return Stopped(context);
+    scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
+    if (!scriptFile.Finish()) {
+      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+      return RunOutcome::Refused;
+    }
+  } else {
+    // A script that cannot be read is an empty script, as an empty file is.
+    int error = 0;
+    ReadWholeFile(options.scriptFile, scriptText, error);
+  }
+  run.refilming = true;
+  run.demoTime = 0;
+
+  ReadScript(context, scriptText);
+  context.edits.cameraEntity = cameraEntity;
+
+  InputFile source(options.sourceDemo);
+  ReplacingFile result;
+  if (!result.Create(options.resultDemo)) {
+    RefuseUncreatableResult(options, platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+  if (!SkipFirstLine(source.Stream())) run.streamProblems = true;
+  result.Stream().write(kResultFirstLine, 3);
+
+  run.exitTime = 0;
+  ResetDirector(context.director);
+  context.edits.lastTimeShown = 0;
+  for (float& value : context.edits.paletteLast) value = 0;
+  if (!StreamBlocks(context, platform, source.Stream(), result.Stream())) return Stopped(context);
+  if (source.ReadError() != 0) run.streamProblems = true;
+
+  if (platform.StopRequested()) return Stopped(context);
+  if (!result.Finish()) {
+    RefuseFailedResultWrite(options, result.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+  if (options.generateScript && !scriptFile.Commit()) {
+    RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+  if (!result.Commit()) {
+    RefuseFailedResultWrite(options, result.Error(), platform);
+    context.commands.RemoveAll();
+    return RunOutcome::Refused;
+  }
+
+  Report(context, platform);
+  if (options.playWhenDone && !options.autoRun) platform.RunCommand("play " + options.resultDemo);
+  context.commands.RemoveAll();
+  return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
+}
+
+RunOutcome RefilmDemoSafely(Context& context, Platform& platform) {
+  const char* text = "The refilm stopped on an unexpected failure.";
+  try {
+    return RefilmDemo(context, platform);
+  } catch (const std::bad_alloc&) {
+    text = "There is not enough memory to refilm this demo.";
+  } catch (...) {
+  }
+  context.commands.RemoveAll();
+  platform.MessageBox(text, "Error", MessageKind::Error);
+  return RunOutcome::Refused;
+}
+
+}  // namespace cw
