@@ -176,6 +176,28 @@ TEST(BlockWrite, SplitCutsGreedilyAtMessageStarts) {
   EXPECT_EQ(bytes.substr(2 * 16 + 2 * 6002, 16), Header(3001, 1, 2, 3));
 }
 
+// A block of exactly the limit is written whole; one byte more is cut, and
+// the cut fills the first block up to the limit itself.
+TEST(BlockWrite, SplitLimitIsTheLargestBlockWritten) {
+  CBlock out;
+  const std::vector<std::uint8_t> half(4000, 'h');
+  for (int i = 0; i < 2; ++i) {
+    out.BeginMessage();
+    out.PutBytes(half.data(), 4000);
+  }
+  std::ostringstream exact;
+  out.WriteSplitTo(exact, Vec3{}, 8000);
+  EXPECT_EQ(exact.str().substr(0, 16), Header(8000, 0, 0, 0));
+  EXPECT_EQ(exact.str().size(), 16 + 8000u);
+
+  out.BeginMessage();
+  out.PutByte(2);
+  std::ostringstream over;
+  out.WriteSplitTo(over, Vec3{}, 8000);
+  EXPECT_EQ(over.str().substr(0, 16), Header(8000, 0, 0, 0));
+  EXPECT_EQ(over.str().substr(16 + 8000), Header(1, 0, 0, 0) + "\x02");
+}
+
 TEST(BlockWrite, AMessageLongerThanTheLimitIsLeftOut) {
   CBlock out;
   out.BeginMessage();

@@ -189,6 +189,8 @@ TEST_F(DirectorTest, TurnSweepsTheAnglesAndNoBlockShowsTheSourceAngles) {
     const float expectedYaw = time <= 1 ? 0 : time >= 3 ? kQuarterTurn : (time - 1) / 2 * kQuarterTurn;
     EXPECT_NEAR(Yaw(), expectedYaw, 1e-3);
     if (time == 2) {
+      // Halfway, the pitch too: from atan2(-7, 10) toward the end's 0.
+      EXPECT_NEAR(director.cameraAngles[kPitch], -17.5049f, 1e-3);
       // While it runs, the look-at point's x and y hold the end angles.
       ExpectPoint(director.lookAtPoint, {0, kQuarterTurn, 7});
     }
@@ -239,6 +241,8 @@ TEST_F(DirectorTest, LeanIsImmediateAndRollIsGradual) {
   EXPECT_EQ(director.cameraAngles[kRoll], 0);  // whatever the source block carried
   Block(1);
   EXPECT_EQ(director.cameraAngles[kRoll], 30);
+  Block(1.5f);
+  EXPECT_EQ(director.cameraAngles[kRoll], 30);  // a lean holds for the blocks after it
   Block(2);
   EXPECT_EQ(director.cameraAngles[kRoll], 0);
   Block(11);

@@ -69,12 +69,12 @@ TEST_F(ScriptStepTest, LinkedWalkGlidesOverTheWholeStayInTheZoneLeft) {
 
 TEST_F(ScriptStepTest, UnlinkedZoneCutsInTheBlockThePlayerIsSeenThere) {
   DefineZone(context, 3, {100, 200, 300}, {0, 0, 0}, {500, 500, 500});
-  DefineZone(context, 6, {1, -2, 3}, {600, 0, 0}, {1000, 500, 500});
+  DefineZone(context, 49, {1, -2, 3}, {600, 0, 0}, {1000, 500, 500});  // the highest zone number
   Link(context, 3, 5);
 
   PlayerAt(2.5f, 100, 100, 100);
   EXPECT_EQ(PlayerAt(40.0f, 700, 100, 100), "40 stay 1 -2 3\n");
-  EXPECT_EQ(context.generator.currentZone, 6);
+  EXPECT_EQ(context.generator.currentZone, 49);
 }
 
 TEST_F(ScriptStepTest, StayingInTheCurrentZoneWritesNothingEvenInsideOthers) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -152,6 +153,52 @@ TEST(ExampleFilm, TheExampleScriptUsesEveryWordAndRefilmsTheExampleDemo) {
   const TrackPoint* opening = test::CameraAt(result, 2.0f);
   ASSERT_NE(opening, nullptr);
   EXPECT_EQ(opening->x, -480.0f);
+}
+
+// The example demo reaches its intermission: with a generated script and the
+// default options, the exit time is printed once, 1.7 s ahead of it, and from
+// it the view darkens until the result ends 5 s later.
+TEST(ExampleFilm, GeneratedFilmPrintsTheExitTimeAndFadesOutAfterTheIntermission) {
+  test::ScratchDir dir;
+  const std::string maker = std::string(CAMWRIGHT_BINARY_DIR) + "/examples/make-example-demo";
+  ASSERT_EQ(std::system((maker + " '" + dir.Path("example.dem") + "' >/dev/null").c_str()), 0);
+  std::filesystem::copy_file(std::string(CAMWRIGHT_SOURCE_DIR) + "/examples/cwbox.log", dir.Path("cwbox.log"));
+  test::InFolder inside(dir.Root());
+  auto context = std::make_unique<Context>();
+  context->options.sourceDemo = "example.dem";
+  context->options.scriptFile = "temp.cam";
+  context->options.resultDemo = "result.dem";
+  context->options.autoRun = true;
+  test::RecordingPlatform platform;
+  ASSERT_EQ(RefilmDemo(*context, platform), RunOutcome::Done);
+  const test::ResultDemo result = test::ReadResultDemo("result.dem");
+  ASSERT_TRUE(result.parsedCleanly);
+
+  // The intermission, followed by the view from the player.
+  const int exit = test::FindBlock(result, std::string("\x1e\x05\x01\x00", 4));
+  ASSERT_GT(exit, 0);
+  const float exitTime = result.times[static_cast<std::size_t>(exit)];
+  const int printed = test::FindBlock(result, "Exact exit time was ");
+  ASSERT_GT(printed, 0);
+  EXPECT_NE(result.messages[static_cast<std::size_t>(printed)].find("Exact exit time was 2:30.00000\n"),
+            std::string::npos);
+  EXPECT_GT(result.times[static_cast<std::size_t>(printed)], exitTime - 1.7f);
+  EXPECT_LE(result.times[static_cast<std::size_t>(printed) - 1], exitTime - 1.7f);
+  EXPECT_EQ(test::FindBlock(result, "Exact exit time was ", printed + 1), -1);
+
+  // The tint's strength grows by 51 a second, truncated, block by block.
+  auto strength = [&](int block) {
+    const std::string& messages = result.messages[static_cast<std::size_t>(block)];
+    const std::size_t at = messages.find("v_cshift 0 0 0 ");
+    return at == std::string::npos ? -1 : std::atoi(messages.c_str() + at + 15);
+  };
+  EXPECT_EQ(strength(exit - 1), -1);
+  EXPECT_EQ((std::vector<int>{strength(exit), strength(exit + 1), strength(exit + 2), strength(exit + 3)}),
+            (std::vector<int>{0, 2, 5, 7}));
+  const int last = result.blocks - 2;  // the final block follows
+  EXPECT_EQ(strength(last), 255);
+  EXPECT_GE(result.times[static_cast<std::size_t>(last)], exitTime + 5);
+  EXPECT_LT(result.times[static_cast<std::size_t>(last) - 1], exitTime + 5);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "base/protocol.h"
 #include "recording_platform.h"
+#include "result_reader.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -84,14 +85,18 @@ TEST_F(RefilmRun, ChecksTheNamesInOrderAndWritesNothing) {
   };
   const std::string missing = dir.Path("missing.dem");
   const std::vector<Case> cases = {
-      {"no source", "", "x.cam", "out.dem", false, "You must specify a source file."},
-      {"no result", "in.dem", "x.cam", "", false, "You must specify a destination file."},
+      // Where a row breaks two rules, the earlier rule's message comes.
+      {"no source, no result", "", "x.cam", "", false, "You must specify a source file."},
+      {"no result, source missing", missing, "x.cam", "", false, "You must specify a destination file."},
       {"source missing", missing, "x.cam", "out.dem", false, "The source file \"" + missing + "\" doesn't exist"},
       {"source and script missing", missing, "nope.cam", "out.dem", false,
        "The source file \"" + missing + "\" doesn't exist"},
+      {"source missing, no script", missing, "", "out.dem", true, "The source file \"" + missing + "\" doesn't exist"},
       {"no script", "in.dem", "", "out.dem", true, "You must specify a script file"},
-      {"script missing", "in.dem", "nope.cam", "out.dem", false, "The script file \"nope.cam\" doesn't exist"},
-      {"result is the source", "in.dem", "in.cam", "in.dem", false,
+      {"no script, none to generate", "in.dem", "", "out.dem", false, "You must specify a script file"},
+      {"script missing, result is the source", "in.dem", "nope.cam", "in.dem", false,
+       "The script file \"nope.cam\" doesn't exist"},
+      {"result is the source, and so would be the generated script", "in.dem", "./in.dem", "in.dem", true,
        "The destination file \"in.dem\" is the source file."},
       {"generated script would be the source", "in.dem", "./in.dem", "out.dem", true,
        "The script file \"./in.dem\" is the source file."},
@@ -213,9 +218,28 @@ TEST_F(RefilmRun, DamagedFileKeepsWhatWasReadAndEndsWithTheFinalBlock) {
   EXPECT_EQ(result[3 + 17 + 16], svc_disconnect);
 }
 
+TEST_F(RefilmRun, FileCutInsideABlockIsAProblemButItsBytesAreKept) {
+  std::string demo = test::MakeDemo("-1\n", {{svc_disconnect}});
+  demo += test::MakeDemo("", {Bytes(100, svc_disconnect)}).substr(0, 16 + 2);  // 2 of 100 bytes
+  dir.Write("in.dem", demo);
+  EXPECT_EQ(Run(), RunOutcome::DoneWithProblems);
+  const std::string result = dir.Read("out.dem");
+  ASSERT_EQ(result.size(), 3 + 17 + 18 + 17u);
+  EXPECT_EQ(result.substr(3 + 17, 4), std::string("\x02\x00\x00\x00", 4));
+}
+
+TEST_F(RefilmRun, ABlockLeftWithoutMessagesIsNotWritten) {
+  Bytes print = {svc_print};
+  AppendString(print, "gone\n");
+  dir.Write("in.dem", test::MakeDemo("-1\n", {print}));
+  context->options.removePrint = true;
+  Run();
+  EXPECT_EQ(dir.Read("out.dem").size(), 3 + 17u);  // the final block alone
+}
+
 TEST_F(RefilmRun, FrameRateThinning) {
-  // 10 frames per second, blocks 1/32 s apart, one time repeated in two blocks;
-  // the first two blocks come before any time.
+  // 8 frames per second (1/8 s is exact), blocks 1/32 s apart, one time
+  // repeated in two blocks; the first two blocks come before any time.
   std::vector<Bytes> blocks = {{svc_disconnect}, {svc_disconnect}};
   for (int i = 1; i <= 20; ++i) {
     blocks.push_back(TimeMessage(static_cast<float>(i) / 32));
@@ -223,12 +247,13 @@ TEST_F(RefilmRun, FrameRateThinning) {
   }
   dir.Write("in.dem", test::MakeDemo("-1\n", blocks));
   context->options.setFps = true;
-  context->options.fps = 10;
+  context->options.fps = 8;
   Run();
-  const std::string result = dir.Read("out.dem");
-  // Kept: the untimed blocks, the repeated 2/32, then 6, 10, 14 and 18/32
-  // (each more than 0.1 s after the last kept), and the final block.
-  EXPECT_EQ(result.size(), 3 + 2 * 17 + 5 * 21 + 17u);
+  // Kept: the untimed blocks, the repeated 2/32, then 7, 12 and 17/32 (each
+  // more than 4/32 after the last kept, not 4/32 exactly), and the final block.
+  const test::ResultDemo result = test::ReadResultDemo(dir.Path("out.dem"));
+  EXPECT_EQ(result.times, (std::vector<float>{0, 0, 2 / 32.f, 7 / 32.f, 12 / 32.f, 17 / 32.f, 17 / 32.f}));
+  EXPECT_EQ(result.bytes.size(), 3 + 2 * 17 + 4 * 21 + 17u);
 }
 
 TEST_F(RefilmRun, FadeOutStopsFiveSecondsAfterTheIntermission) {
@@ -249,20 +274,38 @@ TEST_F(RefilmRun, WithoutFadeOutTheWholeSourceIsRefilmed) {
 }
 
 TEST_F(RefilmRun, BlocksGrownPastThePlayableSizeAreSplit) {
-  // A block of 7990 bytes that the camera's messages take past 8000.
-  Bytes block = {25, 2};
-  Bytes print = {svc_print};
-  AppendString(print, std::string(7985, 'x'));
-  block.insert(block.end(), print.begin(), print.end());
-  ASSERT_EQ(block.size(), 7989u);
-  dir.Write("in.dem", test::MakeDemo("-1\n", {block}));
+  // A source block of `size` bytes: signon stage 2, which the camera's
+  // messages take past 8000, and a print.
+  auto refilmBlockOf = [&](std::size_t size) {
+    Bytes block = {25, 2, svc_print};
+    AppendString(block, std::string(size - 4, 'x'));
+    dir.Write("in.dem", test::MakeDemo("-1\n", {block}));
+    Run();
+    return dir.Read("out.dem");
+  };
   context->options.removePrint = false;
+  // 8000 bytes, as much as the original client reads: baseline and two
+  // console texts (16 + 20 + 19 bytes) and the signon in one block, the print
+  // in the next, then the final block.
+  const std::string playable = refilmBlockOf(8000);
+  ASSERT_EQ(playable.size(), 3 + 16 + 57 + 16 + 7998 + 17u);
+  EXPECT_EQ(playable.substr(3, 4), std::string("\x39\x00\x00\x00", 4));
+  // One byte more, a block that client could not play anyway: kept whole.
+  EXPECT_EQ(refilmBlockOf(8001).size(), 3 + 16 + 8056 + 17u);
+}
+
+TEST_F(RefilmRun, ASecondRunInTheSameContextGivesTheSameResult) {
+  // What a run leaves behind (the exit time, the last tint, the last times
+  // kept and shown, the roll) must not reach the next run.
+  dir.Write("in.dem", IntermissionAtTen());
+  dir.Write("in.cam", "0 stay 1 2 3\n0 view 4 5 6\n2 fade 0 0 255 80\n4 end fade\n3 lean 9\n");
+  RefilmOptions& options = context->options;
+  options.fadeOut = options.centerprintTime = options.setFps = true;
+  options.fps = 10;
   Run();
-  const std::string result = dir.Read("out.dem");
-  // Baseline and two console texts (16 + 20 + 19 bytes) and the signon in one
-  // block, the print in the next, then the final block.
-  ASSERT_EQ(result.size(), 3 + 16 + 57 + 16 + 7987 + 17u);
-  EXPECT_EQ(result.substr(3, 4), std::string("\x39\x00\x00\x00", 4));
+  const std::string first = dir.Read("out.dem");
+  Run();
+  EXPECT_EQ(dir.Read("out.dem"), first);
 }
 
 TEST_F(RefilmRun, NoResultBlockGrowsPastWhatEnginesPlay) {

@@ -53,11 +53,11 @@ TEST(PaletteStage, PaletteTakesEffectOnceItsTimeHasCome) {
 
 TEST(PaletteStage, FadeStepsEveryBlockUntilAfterItsEnd) {
   auto context = test::QuietContext();
-  context->commands.palette.Append(Colour("fade", 10, 12, 0, 0, 0, 200));
-  EXPECT_EQ(EndOfBlock(*context, 11), Stuff("v_cshift 0 0 0 100 \n"));
-  EXPECT_EQ(EndOfBlock(*context, 12), Stuff("v_cshift 0 0 0 200 \n"));
+  context->commands.palette.Append(Colour("fade", 10, 12, 255, 0, 0, 200));
+  EXPECT_EQ(EndOfBlock(*context, 11), Stuff("v_cshift 127 0 0 100 \n"));  // red 127.5, truncated
+  EXPECT_EQ(EndOfBlock(*context, 12), Stuff("v_cshift 255 0 0 200 \n"));
   EXPECT_FALSE(context->commands.palette.Empty());  // not yet past its end
-  EXPECT_EQ(EndOfBlock(*context, 12.05f), Stuff("v_cshift 0 0 0 200 \n"));
+  EXPECT_EQ(EndOfBlock(*context, 12.05f), Stuff("v_cshift 255 0 0 200 \n"));
   EXPECT_TRUE(context->commands.palette.Empty());
 }
 
@@ -67,6 +67,13 @@ TEST(PaletteStage, StrengthAbove255FadesAndIsCappedButRemembered) {
   EXPECT_EQ(EndOfBlock(*context, 2), Stuff("v_cshift 0 0 0 255 \n"));
   EXPECT_TRUE(context->commands.palette.Empty());
   EXPECT_EQ(context->edits.paletteLast[3], 400.0f);
+}
+
+TEST(PaletteStage, StrengthOf255IsSetAtOnceEvenWhenALaterCommandClosedIt) {
+  auto context = test::QuietContext();
+  context->commands.palette.Append(Colour("palette", 1, 4, 0, 0, 0, 255));
+  EXPECT_EQ(EndOfBlock(*context, 1), Stuff("v_cshift 0 0 0 255 \n"));
+  EXPECT_TRUE(context->commands.palette.Empty());
 }
 
 TEST(PaletteStage, FadeEndingWhereItStartsReachesItsColourAtOnce) {
@@ -129,13 +136,16 @@ CCommand Sound(const std::string& name, float entity, bool fromCamera) {
 
 TEST(EventStage, SoundAtTheCameraWithDefaultVolume) {
   auto context = test::QuietContext();
-  context->commands.AppendSound(Sound("misc/talk.wav", 449, true));
+  CCommand sound = Sound("misc/talk.wav", 449, true);
+  sound.param3 = 0.7f;
+  context->commands.AppendSound(sound);
   context->commands.sounds.NewLevel();
   context->commands.sounds.NumberSlot(0, 42);
   context->director.cameraPlace.offset = {1, 2, 3};  // where the camera stands in every block
-  // Volume 1: no volume byte; attenuation 1 (not the game's 2): byte 64.
-  Bytes expected = {6, 2, 64};
-  AppendShort(expected, 449 * 8);
+  context->edits.cameraEntity = 597;                 // the demo has its own 449
+  // Volume 1: no volume byte; attenuation 0.7 (not the game's 2): 44.8, truncated.
+  Bytes expected = {6, 2, 44};
+  AppendShort(expected, 597 * 8);
   expected.push_back(42);
   for (int v : {8, 16, 24}) AppendShort(expected, v);
   EXPECT_EQ(EndOfBlock(*context, 0), expected);
@@ -194,10 +204,8 @@ TEST(SoundList, ScriptSoundsFollowTheServersAndShareNumbers) {
 
 TEST(SoundList, ScriptSoundsNeverGrowTheServerInfoPastItsBlocksLimit) {
   auto context = test::QuietContext();
-  const std::string first(59, 'a');
-  const std::string second(59, 'b');
-  context->commands.AppendSound(Sound(first + ".wav", 449, true));
-  context->commands.AppendSound(Sound(second + ".wav", 449, true));
+  context->commands.AppendSound(Sound(std::string(59, 'a') + ".wav", 449, true));
+  context->commands.AppendSound(Sound(std::string(59, 'b') + ".wav", 449, true));
   Bytes block = {11};
   test::AppendLong(block, 15);
   Append(block, {1, 0});
@@ -209,6 +217,20 @@ TEST(SoundList, ScriptSoundsNeverGrowTheServerInfoPastItsBlocksLimit) {
   EXPECT_EQ(out.size(), 7990u);  // no name fits within 8000 bytes
   EXPECT_EQ(context->commands.sounds.Number(0), 0);
   EXPECT_EQ(context->commands.sounds.Number(1), 0);
+}
+
+TEST(SoundList, AFullListTakesNoMoreAndTheSoundPlaysNothing) {
+  auto context = test::QuietContext();
+  context->commands.AppendSound(Sound("new/one.wav", 449, true));
+  Bytes block = {11};
+  test::AppendLong(block, 15);
+  Append(block, {1, 0});
+  AppendString(block, "level");
+  Append(block, {0});  // no models; sounds 1 to 255 fill the list
+  for (int i = 1; i <= 255; ++i) AppendString(block, "s" + std::to_string(i) + ".wav");
+  Append(block, {0});
+  EXPECT_EQ(test::RunMessages(*context, block), block);
+  EXPECT_EQ(context->commands.sounds.Number(context->commands.event.Head().soundSlot), 0);
 }
 
 }  // namespace

@@ -23,6 +23,12 @@ Bytes Text(int type, const std::string& text) {
   return bytes;
 }
 
+Bytes Join(std::initializer_list<Bytes> pieces) {
+  Bytes all;
+  for (const Bytes& piece : pieces) all.insert(all.end(), piece.begin(), piece.end());
+  return all;
+}
+
 std::unique_ptr<Context> Refilming() {
   auto context = test::QuietContext();
   context->run.refilming = true;
@@ -55,22 +61,13 @@ TEST(CameraInStream, ClientDataLosesViewMotionAndIsFollowedByTheCamera) {
   auto context = Refilming();
   context->director.cameraOrigin = {100, -200, 50.5f};
   context->director.cameraAngles = {10, -90, 0};
-  // Flags: view height, velocity x, punch pitch (0x0001 | 0x0020 | 0x0004).
-  const Bytes input = {15,
-                       0x25,
-                       0x00,
-                       /*view height*/ 22,
-                       /*punch pitch*/ 3,
-                       /*velocity x*/ 9,
-                       /*health*/ 100,
-                       0,
-                       1,
-                       2,
-                       3,
-                       4,
-                       5,
-                       6};
-  Bytes expected = {15, 0x25, 0x00, 0, 3, 0, 100, 0, 1, 2, 3, 4, 5, 6};
+  // Every optional field (flags 0x72FF) in stream order: view height 11,
+  // ideal pitch 12, punch and velocity of each axis in turn 13 to 18, items,
+  // weapon frame, armour, weapon; then health and ammunition. Of the view
+  // motion only punch pitch (13) and punch yaw (15) stay.
+  const Bytes rest = {1, 2, 3, 4, 21, 22, 23, 100, 0, 1, 2, 3, 4, 5, 6};
+  const Bytes input = Join({{15, 0xFF, 0x72, 11, 12, 13, 14, 15, 16, 17, 18}, rest});
+  Bytes expected = Join({{15, 0xFF, 0x72, 0, 0, 13, 0, 15, 0, 0, 0}, rest});
   // Exactly 13 bytes: flags, entity 449, x, pitch, y, yaw, z, roll.
   Append(expected, {0x9F, 0x43, 0xC1, 0x01});
   AppendShort(expected, 800);
@@ -104,7 +101,7 @@ TEST(TimeEdits, TimeDisplay) {
     float time;
     const char* text;
   };
-  for (const Case& c : {Case{125.5f, "2:5.5"}, Case{65.37f, "1:5.3"}, Case{0.5f, "0:0.5"}}) {
+  for (const Case& c : {Case{125.5f, "2:5.5"}, Case{65.37f, "1:5.3"}, Case{0.5f, "0:0.5"}, Case{119.9f, "1:59.9"}}) {
     SCOPED_TRACE(c.text);
     auto context = Refilming();
     context->options.centerprintTime = true;
@@ -118,6 +115,7 @@ TEST(TimeEdits, TimeDisplay) {
 TEST(TimeEdits, TimeDisplayIsRenewedAfterATenthOfASecond) {
   auto context = Refilming();
   context->options.centerprintTime = true;
+  EXPECT_EQ(test::RunMessages(*context, TimeMessage(0.1f)).size(), 5u);  // a tenth exactly is not above it
   EXPECT_GT(test::RunMessages(*context, TimeMessage(1.0f)).size(), 5u);
   EXPECT_EQ(test::RunMessages(*context, TimeMessage(1.05f)).size(), 5u);
   EXPECT_GT(test::RunMessages(*context, TimeMessage(1.15f)).size(), 5u);
@@ -156,16 +154,26 @@ TEST(TimeEdits, NothingWhileNotRefilming) {
   EXPECT_EQ(context->run.demoTime, 5.0f);
 }
 
-TEST(MessageRemoval, DropsTheTextMessagesAskedFor) {
-  auto context = test::QuietContext();
-  context->options.removePrint = true;
-  context->options.removeCenterprint = true;
-  context->options.removeStufftext = true;
-  Bytes block = Text(8, "hello");
-  for (const Bytes& other : {Text(26, "centre"), Text(9, "cmd\n"), Bytes{2}}) {
-    block.insert(block.end(), other.begin(), other.end());
+TEST(MessageRemoval, EachOptionDropsItsOwnKindOnly) {
+  const Bytes print = Text(8, "hello"), centre = Text(26, "centre"), stuff = Text(9, "cmd\n");
+  const struct {
+    const char* name;
+    std::vector<bool RefilmOptions::*> options;
+    Bytes kept;
+  } cases[] = {
+      {"prints", {&RefilmOptions::removePrint}, Join({centre, stuff, {2}})},
+      {"centre prints", {&RefilmOptions::removeCenterprint}, Join({print, stuff, {2}})},
+      {"console texts", {&RefilmOptions::removeStufftext}, Join({print, centre, {2}})},
+      {"all three",
+       {&RefilmOptions::removePrint, &RefilmOptions::removeCenterprint, &RefilmOptions::removeStufftext},
+       {2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto context = test::QuietContext();
+    for (bool RefilmOptions::*option : c.options) context->options.*option = true;
+    EXPECT_EQ(test::RunMessages(*context, Join({print, centre, stuff, {2}})), c.kept);
   }
-  EXPECT_EQ(test::RunMessages(*context, block), (Bytes{2}));
 }
 
 TEST(PlayerColours, OnlyPlayerZeroTakesTheChosenColours) {
@@ -175,6 +183,18 @@ TEST(PlayerColours, OnlyPlayerZeroTakesTheChosenColours) {
   context->options.pantsColor = 13;
   EXPECT_EQ(test::RunMessages(*context, {17, 0, 0x11}), (Bytes{17, 0, 77}));
   EXPECT_EQ(test::RunMessages(*context, {17, 1, 0x11}), (Bytes{17, 1, 0x11}));
+}
+
+// Whether an update of entity 9 at (x, y) stays, seen from a camera at the
+// origin with the given yaw.
+bool KeptInView(float cameraYaw, float x, float y) {
+  auto context = Refilming();
+  context->options.removeOutsideFov = true;
+  context->director.cameraAngles = {0, cameraYaw, 0};
+  Bytes update = {0x80 | 0x06, 9};
+  AppendShort(update, static_cast<int>(x * 8));
+  AppendShort(update, static_cast<int>(y * 8));
+  return !test::RunMessages(*context, update).empty();
 }
 
 // Updates of an entity seen from a camera at the origin looking along +x.
@@ -187,21 +207,21 @@ TEST(FieldOfView, FarUpdatesWellToTheSideAreDropped) {
   const std::vector<Case> cases = {
       {"700 units at 90 degrees to the right", 0, -700, false},
       {"500 units at 90 degrees", 0, -500, true},
+      {"600 units at 90 degrees", 0, -600, true},
       {"700 units at 70 degrees", 239.4f, -657.8f, true},
       {"700 units ahead", 700, 0, true},
       {"700 units behind", -700, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto context = Refilming();
-    context->options.removeOutsideFov = true;
-    context->director.cameraAngles = {0, 0, 0};
-    Bytes update = {0x80 | 0x06, 9};
-    AppendShort(update, static_cast<int>(c.x * 8));
-    AppendShort(update, static_cast<int>(c.y * 8));
-    const Bytes out = test::RunMessages(*context, update);
-    EXPECT_EQ(out.empty(), !c.kept);
+    EXPECT_EQ(KeptInView(0, c.x, c.y), c.kept);
   }
+}
+
+// 700 units away, 20 degrees off the view across the seam at 180, not 340.
+TEST(FieldOfView, TheSeamAt180DegreesIsNoEdge) {
+  EXPECT_TRUE(KeptInView(170, -689, -122));  // toward -170
+  EXPECT_TRUE(KeptInView(-170, -689, 122));  // toward 170
 }
 
 TEST(FieldOfView, UpdateWithoutOriginStays) {
@@ -222,7 +242,7 @@ TEST(ExactExitTime, PrintedOnceWithFiveDigitsOfFraction) {
     const char* text;
   };
   for (const Case& c : {Case{75.25f, "Exact exit time was 1:15.25000\n"}, Case{12.5f, "Exact exit time was 12.50000\n"},
-                        Case{12.05f, "Exact exit time was 12.05000\n"}}) {
+                        Case{12.05f, "Exact exit time was 12.05000\n"}, Case{60, "Exact exit time was 1:0.00000\n"}}) {
     SCOPED_TRACE(c.text);
     auto context = Refilming();
     context->options.generateScript = true;
@@ -251,6 +271,8 @@ TEST(FadeOut, DarkensFromTheIntermission) {
   context->run.exitTime = 10;
   context->run.demoTime = 12;
   EXPECT_EQ(EndOfBlockText(*context), Text(9, "v_cshift 0 0 0 102\n"));
+  context->run.demoTime = 10.5f;
+  EXPECT_EQ(EndOfBlockText(*context), Text(9, "v_cshift 0 0 0 25\n"));  // 25.5, truncated
   context->run.demoTime = 16;
   EXPECT_EQ(EndOfBlockText(*context), Text(9, "v_cshift 0 0 0 255\n"));
   context->run.exitTime = 0;

@@ -34,6 +34,8 @@ ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
       result.camera.push_back(*context->entities.LatestPoint(cameraEntity));
     }
     result.viewAngles.push_back(angles);
+    result.times.push_back(context->run.demoTime);
+    result.messages.emplace_back(reinterpret_cast<const char*>(input.Data()), static_cast<std::size_t>(input.length));
     ++result.blocks;
   }
   result.parsedCleanly = clean && !context->run.streamProblems;
@@ -45,6 +47,13 @@ const TrackPoint* CameraAt(const ResultDemo& result, float time) {
     if (point.time >= time) return &point;
   }
   return nullptr;
+}
+
+int FindBlock(const ResultDemo& result, std::string_view bytes, int from) {
+  for (int i = from; i < static_cast<int>(result.messages.size()); ++i) {
+    if (result.messages[static_cast<std::size_t>(i)].find(bytes) != std::string::npos) return i;
+  }
+  return -1;
 }
 
 }  // namespace cw::test
