@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
-#include "run/context.h"
 #include "busy_run.h"
 #include "camera/script_parser.h"
-#include "stream/block.h"
 #include "refilm/message_loop.h"
+#include "run/context.h"
+#include "stream/block.h"
 
 namespace {
 
@@ -37,13 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // per input would cost more than the input's own work.
   static cw::CBlock input;
   static cw::CBlock output;
-  input.Reset();
-  input.PutBytes(data, static_cast<int>(size));
-  input.cursor = 0;
+  input.Load(data, static_cast<int>(size));
   cw::ProcessBlock(context, input, output);
   // The same bytes again, with the state the first pass left (a time read,
   // an intermission met, names recorded).
-  input.cursor = 0;
+  input.RewindTo(0);
   cw::ProcessBlock(context, input, output);
   return 0;
 }

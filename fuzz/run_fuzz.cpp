@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/entity_table.h"
 #include "camera/command.h"
 #include "camera/coord.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
-#include "base/entity_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -27,7 +27,7 @@ TEST(BlockRead, ReadsLengthAnglesAndBytes) {
   CBlock block;
   Vec3 angles{};
   EXPECT_EQ(block.ReadFrom(in, angles), ReadStatus::Block);
-  EXPECT_EQ(block.length, 3);
+  EXPECT_EQ(block.Length(), 3);
   EXPECT_EQ(angles, (Vec3{1.5f, -90, 0}));
   EXPECT_FALSE(block.IsEndMarker());
   EXPECT_EQ(block.ReadByte(), 7);
@@ -84,7 +84,7 @@ TEST(BlockReadDamaged, LargestAcceptedLengthIsRead) {
   CBlock block;
   Vec3 angles{};
   EXPECT_EQ(block.ReadFrom(in, angles), ReadStatus::Block);
-  EXPECT_EQ(block.length, 65536);
+  EXPECT_EQ(block.Length(), 65536);
 }
 
 TEST(BlockReadDamaged, FileCutInsideTheBytesGivesTheBytesRead) {
@@ -92,7 +92,7 @@ TEST(BlockReadDamaged, FileCutInsideTheBytesGivesTheBytesRead) {
   CBlock block;
   Vec3 angles{};
   EXPECT_EQ(block.ReadFrom(in, angles), ReadStatus::Truncated);
-  EXPECT_EQ(block.length, 3);
+  EXPECT_EQ(block.Length(), 3);
   EXPECT_FALSE(block.IsEndMarker());
 }
 
@@ -115,7 +115,7 @@ TEST(BlockReader, StringWithoutTerminatorThrows) {
 TEST(BlockWriter, PutStringOfEmptyTextWritesOneZero) {
   CBlock out;
   out.PutString("");
-  ASSERT_EQ(out.length, 1);
+  ASSERT_EQ(out.Length(), 1);
   EXPECT_EQ(out.Data()[0], 0);
 }
 
@@ -126,18 +126,18 @@ TEST(BlockWriter, RewindDropsExactlyWhatFollowsTheMark) {
   out.PutLong(7);
   out.PutString("text");
   out.Rewind(mark);
-  EXPECT_EQ(out.length, 2);
+  EXPECT_EQ(out.Length(), 2);
   out.PutByte(9);
   EXPECT_EQ(test::BlockBytes(out), (Bytes{0x34, 0x12, 9}));
   out.UnputByte();
-  EXPECT_EQ(out.length, 2);
+  EXPECT_EQ(out.Length(), 2);
 }
 
 TEST(BlockWriter, GrowsPastAnyFixedRoom) {
   CBlock out;
   const std::vector<std::uint8_t> big(300000, 'x');
   out.PutBytes(big.data(), static_cast<int>(big.size()));
-  EXPECT_EQ(out.length, 300000);
+  EXPECT_EQ(out.Length(), 300000);
 }
 
 TEST(BlockWriter, PutStringWritesWhatTheGameCanReadBack) {
@@ -146,7 +146,7 @@ TEST(BlockWriter, PutStringWritesWhatTheGameCanReadBack) {
   EXPECT_EQ(test::BlockBytes(out), (Bytes{'a', 'b', 0}));
   out.Reset();
   out.PutString(std::string(5000, 'x'));
-  EXPECT_EQ(out.length, 2048);
+  EXPECT_EQ(out.Length(), 2048);
 }
 
 TEST(BlockWrite, WritesTheGivenAnglesNotThoseRead) {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "run/refilm_run.h"
-#include "refilm/demo_survey.h"
 #include "base/protocol.h"
 #include "recording_platform.h"
+#include "refilm/demo_survey.h"
+#include "run/refilm_run.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
 

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
+#include "refilm/message_loop.h"
 #include "run/context.h"
 #include "stream/block.h"
-#include "refilm/message_loop.h"
 #include "synthetic_demo.h"
 
 namespace cw::test {
@@ -133,7 +133,7 @@ TEST(SyntheticDemo, IsDeterministicAndReadsBackBlockByBlock) {
   std::uint8_t lastFirstByte = 0;
   while (block.ReadFrom(in, angles) == ReadStatus::Block) {
     ++blocks;
-    ASSERT_GT(block.length, 0);
+    ASSERT_GT(block.Length(), 0);
     lastFirstByte = block.Data()[0];
   }
   EXPECT_EQ(blocks, 3 + SyntheticFrameCount(options) + 1);  // signon, frames, disconnect
@@ -160,10 +160,9 @@ Context QuietContext() {
 Bytes RunMessageLoop(Context& context, const Bytes& bytes) {
   CBlock input;
   CBlock output;
-  input.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
-  input.cursor = 0;
+  input.Load(bytes.data(), static_cast<int>(bytes.size()));
   MessageLoop(context, input, output);
-  return Bytes(output.Data(), output.Data() + output.length);
+  return Bytes(output.Data(), output.Data() + output.Length());
 }
 
 TEST(BuilderParserAgreement, EveryMessageIsCopiedWhole) {
@@ -264,9 +263,9 @@ TEST(BuilderParserAgreement, SyntheticDemoPassesThroughUnchanged) {
   int blocks = 0;
   while (input.ReadFrom(in, angles) == ReadStatus::Block) {
     SCOPED_TRACE(blocks);
-    const Bytes original(input.Data(), input.Data() + input.length);
+    const Bytes original(input.Data(), input.Data() + input.Length());
     MessageLoop(context, input, output);
-    const Bytes copied(output.Data(), output.Data() + output.length);
+    const Bytes copied(output.Data(), output.Data() + output.Length());
     if (blocks == 1) {
       // Stage 2 of the signon, the block's last message, gets the camera
       // entity's baseline and two console commands in front of it.

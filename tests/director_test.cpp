@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "base/entity_table.h"
 #include "camera/command.h"
 #include "camera/coord.h"
-#include "base/entity_table.h"
 #include "script_reading.h"
 
 namespace cw {

@@ -12,11 +12,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "child_process.h"
 #include "demo_builder.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "stream_fixture.h"
 #include "synthetic_demo.h"
 

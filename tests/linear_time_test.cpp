@@ -9,10 +9,10 @@
 #include <chrono>
 #include <limits>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "base/protocol.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "stream_fixture.h"
 
 namespace cw {

@@ -133,7 +133,7 @@ TEST(MessageLoop, ClientDataItemsAfterA107Server) {
   Append(block, {15, 0, 0, /*items*/ 1, 2, 3, 4, /*health*/ 50, 0, /*ammo...*/ 1, 2, 3, 4, 5, 6});
   Append(block, {2});
   EXPECT_EQ(test::RunMessages(*context, block), block);
-  EXPECT_TRUE(context->parser.serverVersion107);
+  EXPECT_TRUE(context->stream.serverVersion107);
   EXPECT_EQ(context->parser.healthSeen, 50);
   EXPECT_FALSE(context->run.streamProblems);
 }

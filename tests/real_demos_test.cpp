@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "run/refilm_run.h"
-#include "stream/block.h"
-#include "refilm/message_loop.h"
 #include "base/protocol.h"
 #include "recording_platform.h"
+#include "refilm/message_loop.h"
+#include "run/refilm_run.h"
 #include "shared_demos.h"
+#include "stream/block.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -55,9 +55,9 @@ TEST(RealDemos, EveryBlockIsWrittenAgainByteForByte) {
     for (ReadStatus status = input.ReadFrom(source, angles); !input.IsEndMarker();
          status = input.ReadFrom(source, angles)) {
       ASSERT_EQ(status, ReadStatus::Block);
-      const Bytes in(input.Data(), input.Data() + input.length);
+      const Bytes in(input.Data(), input.Data() + input.Length());
       ProcessBlock(*context, input, output);
-      ASSERT_EQ(input.cursor, input.length);
+      ASSERT_EQ(input.Position(), input.Length());
       Bytes out = test::BlockBytes(output);
       if (out != in) {
         ++differing;

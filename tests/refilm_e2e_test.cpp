@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
 #include "result_reader.h"
+#include "run/refilm_run.h"
 #include "stream_fixture.h"
 #include "synthetic_demo.h"
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
+#include "base/entity_table.h"
 #include "camera/command.h"
 #include "camera/script_number.h"
-#include "base/entity_table.h"
 #include "script_reading.h"
 
 namespace cw {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/protocol.h"
+#include "base/vec3.h"
 
 namespace cw {
 
@@ -35,5 +36,9 @@ inline float DecodeAngle(std::uint8_t value) { return static_cast<float>(value) 
 // their eighths. Both are the quirks that recorded scripts rely on.
 inline float DecodeOriginX(std::int16_t value) { return static_cast<float>(value / 8); }
 inline float DecodeOriginYZ(std::int16_t value) { return static_cast<float>(value) * kCoordUnit; }
+
+// The same for an origin already in map units: x cut to its whole units (a
+// zero without a sign, as the whole-number division gives it).
+inline Vec3 TrackedOrigin(const Vec3& origin) { return {std::trunc(origin[0]) + 0.0f, origin[1], origin[2]}; }
 
 }  // namespace cw

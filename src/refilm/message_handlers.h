@@ -1,30 +1,43 @@
 #pragma once
-// The handlers of the message loop, one per kind of server message. Each is
-// called with the type byte already read; it reads the whole message from the
-// input block before it changes any state, and writes what stays to the
-// output block (the type byte included).
+// What the refilm does with each server message that the reader hands over
+// whole: copies it, drops it, changes it or adds others after it, and takes
+// from it what the camera and the edits need. The reader calls these
+// directly, message after message.
 
 #include <cstdint>
+#include <string_view>
+
+#include "stream/message_reader.h"
 
 namespace cw {
 
 class CBlock;
 struct RefilmContext;
 
-void HandleClientData(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleEntityUpdate(RefilmContext& context, CBlock& in, CBlock& out, int start, std::uint8_t type);
-void HandleServerInfo(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleSpawnBaseline(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleSound(CBlock& in, CBlock& out, int start);
-void HandleTempEntity(CBlock& in, CBlock& out, int start);
-void HandleTime(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleTextMessage(RefilmContext& context, CBlock& in, CBlock& out, int start, std::uint8_t type);
-void HandleSetView(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleUpdateColors(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleSignon(RefilmContext& context, CBlock& in, CBlock& out, int start);
-void HandleIntermission(RefilmContext& context, CBlock& in, CBlock& out, int start);
+class MessageHandlers {
+ public:
+  MessageHandlers(RefilmContext& step, const CBlock& input, CBlock& output) : context(step), in(input), out(output) {}
 
-// Writes the input bytes from `start` to the cursor unchanged.
-void CopyMessage(const CBlock& in, CBlock& out, int start);
+  void EntityUpdate(int start, const EntityUpdateFields& update);
+  void ClientData(int start, const ClientDataFields& data);
+  void ServerInfo(int start, const ServerInfoFields& info);
+  void SpawnBaseline(int start, const BaselineFields& baseline);
+  void Time(int start, float seconds);
+  void Text(int start, std::uint8_t type, std::string_view text);
+  void SetView(int start, int entity);
+  void UpdateColors(int start, int player, int colors);
+  void SignonNum(int start, int stage);
+  void Intermission(int start);
+  void Other(int start, std::uint8_t type);
+  void Damaged(int start);
+
+ private:
+  // The message as it stands in the input.
+  void Copy(int start);
+
+  RefilmContext& context;
+  const CBlock& in;
+  CBlock& out;
+};
 
 }  // namespace cw

@@ -13,11 +13,6 @@
 namespace cw {
 namespace {
 
-void Skip(CBlock& in, int count) {
-  if (count > in.Remaining()) throw BadMessage{};
-  in.cursor += count;
-}
-
 bool Removed(const RefilmOptions& options, std::uint8_t type) {
   switch (type) {
     case svc_print:
@@ -33,10 +28,26 @@ bool Removed(const RefilmOptions& options, std::uint8_t type) {
 
 }  // namespace
 
-void HandleSetView(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  in.ReadShort();
+void MessageHandlers::Copy(int start) {
+  out.BeginMessage();
+  out.CopyFrom(in, start);
+}
+
+void MessageHandlers::Other(int start, std::uint8_t type) {
+  Copy(start);
+  if (type == svc_bad || type == svc_nop) context.run.streamProblems = true;
+}
+
+void MessageHandlers::Damaged(int start) {
+  // A message cut by its block's end, or bytes that are no message: what is
+  // left of the block goes over unchanged, so nothing of it is lost.
+  context.run.streamProblems = true;
+  Copy(start);
+}
+
+void MessageHandlers::SetView(int start, int) {
   if (!context.run.refilming) {
-    CopyMessage(in, out, start);
+    Copy(start);
     return;
   }
   out.BeginMessage();
@@ -44,43 +55,27 @@ void HandleSetView(RefilmContext& context, CBlock& in, CBlock& out, int start) {
   out.PutShort(context.edits.cameraEntity);
 }
 
-void HandleSound(CBlock& in, CBlock& out, int start) {
-  const std::uint8_t mask = in.ReadByte();
-  if (mask & SND_VOLUME) in.ReadByte();
-  if (mask & SND_ATTENUATION) in.ReadByte();
-  Skip(in, 9);  // channel and entity, sound number, origin
-  CopyMessage(in, out, start);
-}
-
-void HandleTime(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  const float time = in.ReadFloat();
-  CopyMessage(in, out, start);
+void MessageHandlers::Time(int start, float seconds) {
+  Copy(start);
   // A time that is no number would stop the camera's clock and every
   // comparison with it: the message goes over, the clock stays.
-  if (!std::isfinite(time)) {
+  if (!std::isfinite(seconds)) {
     context.run.streamProblems = true;
     return;
   }
-  context.run.demoTime = time;
+  context.run.demoTime = seconds;
   if (context.run.refilming) WriteTimeEdits(context, out);
 }
 
-void HandleTextMessage(RefilmContext& context, CBlock& in, CBlock& out, int start, std::uint8_t type) {
-  if (type == svc_lightstyle || type == svc_updatename) in.ReadByte();
-  const std::string_view text = in.ReadString();
-  if (type == svc_print && text.find("VERSION 1.07 SERVER") != std::string_view::npos) {
-    context.parser.serverVersion107 = true;
-  }
+void MessageHandlers::Text(int start, std::uint8_t type, std::string_view) {
   if (type == svc_finale) context.run.refilming = false;
   if (Removed(context.options, type)) return;
-  CopyMessage(in, out, start);
+  Copy(start);
 }
 
-void HandleUpdateColors(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  const std::uint8_t player = in.ReadByte();
-  in.ReadByte();
+void MessageHandlers::UpdateColors(int start, int player, int) {
   if (!context.options.changeColors || player != 0) {
-    CopyMessage(in, out, start);
+    Copy(start);
     return;
   }
   out.BeginMessage();
@@ -89,14 +84,13 @@ void HandleUpdateColors(RefilmContext& context, CBlock& in, CBlock& out, int sta
   out.PutByte(context.options.shirtColor * 16 + context.options.pantsColor);
 }
 
-void HandleSignon(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  const std::uint8_t stage = in.ReadByte();
+void MessageHandlers::SignonNum(int start, int stage) {
   if (stage == 2) WriteCameraBaseline(context, out);
-  CopyMessage(in, out, start);
+  Copy(start);
 }
 
-void HandleIntermission(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  CopyMessage(in, out, start);
+void MessageHandlers::Intermission(int start) {
+  Copy(start);
   context.run.refilming = false;
   context.run.exitTime = context.run.demoTime;
   context.parser.exactExitTime = context.run.demoTime;
@@ -106,41 +100,14 @@ void HandleIntermission(RefilmContext& context, CBlock& in, CBlock& out, int sta
   out.PutShort(kPlayerEntity);
 }
 
-void HandleTempEntity(CBlock& in, CBlock& out, int start) {
-  const std::uint8_t kind = in.ReadByte();
-  switch (kind) {
-    case 5:
-    case 6:
-    case 9:
-    case 13:  // beams: entity and two ends
-      Skip(in, 2 + 6 * 2);
-      break;
-    case 12:  // coloured explosion: origin, first colour, colour count
-      Skip(in, 3 * 2 + 2);
-      break;
-    default:
-      if (kind > kTempEntityLastKind) throw BadMessage{};
-      Skip(in, 3 * 2);
-      break;
-  }
-  CopyMessage(in, out, start);
-}
-
-void HandleSpawnBaseline(RefilmContext& context, CBlock& in, CBlock& out, int start) {
-  const std::int16_t entity = in.ReadShort();
-  Skip(in, 4);  // model, frame, colour map, skin
-  std::int16_t origin[3];
-  for (auto& axis : origin) {
-    axis = in.ReadShort();
-    in.ReadByte();  // angle
-  }
-  CopyMessage(in, out, start);
-
+void MessageHandlers::SpawnBaseline(int start, const BaselineFields& baseline) {
+  Copy(start);
+  const int entity = baseline.entity;
   context.entities.used.set(static_cast<std::uint16_t>(entity));
   if (entity >= 0 && entity < kEntityTableSize) {
-    BaselineOrigin& baseline = context.entities.baselines[static_cast<std::size_t>(entity)];
-    baseline.present = true;
-    baseline.origin = {DecodeOriginX(origin[0]), DecodeOriginYZ(origin[1]), DecodeOriginYZ(origin[2])};
+    BaselineOrigin& recorded = context.entities.baselines[static_cast<std::size_t>(entity)];
+    recorded.present = true;
+    recorded.origin = TrackedOrigin(baseline.origin);
   }
 }
 

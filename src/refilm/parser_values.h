@@ -10,7 +10,6 @@ inline constexpr int kNameTableSize = 256;
 inline constexpr std::size_t kLevelNameLimit = 31;
 
 struct ParserValues {
-  bool serverVersion107 = false;
   bool serverInfoSeen = false;
   int protocol = 0;       // of the last svc_serverinfo; 0 before any
   std::string levelName;  // at most kLevelNameLimit characters

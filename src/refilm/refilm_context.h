@@ -11,6 +11,7 @@
 #include "camera/director.h"
 #include "refilm/options.h"
 #include "refilm/parser_values.h"
+#include "stream/message_reader.h"
 
 namespace cw {
 
@@ -40,6 +41,7 @@ struct RefilmContext {
 
   RefilmOptions options;
   RunFlags run;
+  StreamState stream;
   ParserValues parser;
   EntityTable entities;
   CommandLists commands;

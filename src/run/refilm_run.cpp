@@ -60,9 +60,9 @@ bool StreamBlocks(Context& context, Platform& platform, std::istream& source, st
   for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
     if (context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime) break;
     if (blocks % kBlocksBetweenStopChecks == 0 && platform.StopRequested()) return false;
-    const int sourceLength = input.length;
+    const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
-    if (output.length > 0 && KeepForFrameRate(context)) {
+    if (output.Length() > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
       // camera's messages are added to it; none grows past what any engine plays.
       const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
@@ -74,7 +74,7 @@ bool StreamBlocks(Context& context, Platform& platform, std::istream& source, st
   // A block that holds the end marker ends the demo; anything after the
   // marker would be lost without a word.
   if (status == ReadStatus::Block && input.IsEndMarker() &&
-      (input.length > kEndMarkerSize || source.peek() != std::char_traits<char>::eof())) {
+      (input.Length() > kEndMarkerSize || source.peek() != std::char_traits<char>::eof())) {
     run.streamProblems = true;
   }
 

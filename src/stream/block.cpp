@@ -164,10 +164,19 @@ void CBlock::PutString(std::string_view text) {
   PutByte(0);
 }
 
-void CBlock::CopyBytes(CBlock& input, int count) {
-  input.Need(count);
-  PutBytes(input.data.data() + input.cursor, count);
-  input.cursor += count;
+void CBlock::CopyFrom(const CBlock& input, int from) {
+  if (from < 0 || from > input.cursor) return;
+  PutBytes(input.data.data() + from, input.cursor - from);
+}
+
+void CBlock::Load(const std::uint8_t* bytes, int count) {
+  Reset();
+  PutBytes(bytes, count);
+  cursor = 0;
+}
+
+void CBlock::RewindTo(int position) {
+  if (position >= 0 && position <= cursor) cursor = position;
 }
 
 void CBlock::Rewind(int mark) {

@@ -51,9 +51,25 @@ class CBlock {
   bool WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const;
   void Reset();
 
+  // The number of message bytes.
+  int Length() const { return length; }
+  // Makes this an input block holding `count` bytes, read from the start.
+  void Load(const std::uint8_t* bytes, int count);
+
   // --- reader operations (input block) --------------------------------
   bool AtEnd() const { return cursor >= length; }
   int Remaining() const { return length - cursor; }
+  // Where the next read begins; a message's start, for RewindTo.
+  int Position() const { return cursor; }
+  // Passes over `count` bytes; BadMessage when they run past the block.
+  void Skip(int count) {
+    Need(count);
+    cursor += count;
+  }
+  // Back to a position read before.
+  void RewindTo(int position);
+  // Passes over everything that is left.
+  void SkipRest() { cursor = length; }
   std::uint8_t ReadByte();
   std::int16_t ReadShort();
   std::int32_t ReadLong();
@@ -73,16 +89,14 @@ class CBlock {
   // characters) and a zero terminator.
   void PutString(std::string_view text);
   void PutBytes(const std::uint8_t* bytes, int count);
-  void CopyBytes(CBlock& input, int count);
+  // The input's bytes from `from` to its read position, unchanged.
+  void CopyFrom(const CBlock& input, int from);
   int Mark() const { return cursor; }
   void Rewind(int mark);
   void UnputByte();
 
   const std::uint8_t* Data() const { return data.data(); }
   std::uint8_t* Data() { return data.data(); }
-
-  int length = 0;
-  int cursor = 0;
 
  private:
   void Need(int count) const {  // reader: throws BadMessage past `length`
@@ -91,6 +105,8 @@ class CBlock {
   std::uint8_t* Room(int count);  // writer: grows the buffer when needed
   void Grow(int count);
 
+  int length = 0;
+  int cursor = 0;
   std::vector<std::uint8_t> data;
   std::vector<int> messageStarts;
   bool endReached = false;

@@ -193,7 +193,7 @@ MessageBytes& MessageBytes::Damage(int armor, int blood, const Vec3& from) {
 
 MessageBytes& MessageBytes::SpawnStatic(const Baseline& what) {
   Byte(20).Byte(what.model).Byte(what.frame).Byte(what.colormap).Byte(what.skin);
-  for (int axis = 0; axis < 3; ++axis) Coord(what.origin[axis]).Angle(what.angles[axis]);
+  for (std::size_t axis = 0; axis < 3; ++axis) Coord(what.origin[axis]).Angle(what.angles[axis]);
   return *this;
 }
 
@@ -201,7 +201,7 @@ MessageBytes& MessageBytes::SpawnBinary() { return Byte(21); }
 
 MessageBytes& MessageBytes::SpawnBaseline(const Baseline& baseline) {
   Byte(22).Short(baseline.entity).Byte(baseline.model).Byte(baseline.frame).Byte(baseline.colormap).Byte(baseline.skin);
-  for (int axis = 0; axis < 3; ++axis) Coord(baseline.origin[axis]).Angle(baseline.angles[axis]);
+  for (std::size_t axis = 0; axis < 3; ++axis) Coord(baseline.origin[axis]).Angle(baseline.angles[axis]);
   return *this;
 }
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "stream/block.h"
 #include "refilm/message_loop.h"
+#include "stream/block.h"
 #include "stream_fixture.h"
 
 namespace cw::test {
@@ -35,7 +35,7 @@ ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
     }
     result.viewAngles.push_back(angles);
     result.times.push_back(context->run.demoTime);
-    result.messages.emplace_back(reinterpret_cast<const char*>(input.Data()), static_cast<std::size_t>(input.length));
+    result.messages.emplace_back(reinterpret_cast<const char*>(input.Data()), static_cast<std::size_t>(input.Length()));
     ++result.blocks;
   }
   result.parsedCleanly = clean && !context->run.streamProblems;

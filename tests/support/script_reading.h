@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "camera/command.h"
 #include "base/entity_table.h"
+#include "camera/command.h"
 
 namespace cw::test {
 

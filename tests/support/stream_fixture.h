@@ -15,13 +15,9 @@ namespace cw::test {
 using Bytes = std::vector<std::uint8_t>;
 
 // Fills an input block with `bytes`, ready to be read from the start.
-inline void LoadBlock(CBlock& block, const Bytes& bytes) {
-  block.Reset();
-  block.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
-  block.cursor = 0;
-}
+inline void LoadBlock(CBlock& block, const Bytes& bytes) { block.Load(bytes.data(), static_cast<int>(bytes.size())); }
 
-inline Bytes BlockBytes(const CBlock& block) { return Bytes(block.Data(), block.Data() + block.length); }
+inline Bytes BlockBytes(const CBlock& block) { return Bytes(block.Data(), block.Data() + block.Length()); }
 
 // Little-endian pieces of a message, for annotated byte literals.
 inline void Append(Bytes& bytes, std::initializer_list<int> values) {
