@@ -8,6 +8,8 @@
 
 #include "base/protocol.h"
 #include "child_process.h"
+#include "run/arguments.h"
+#include "run/version.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -38,6 +40,10 @@ TEST_F(ConsoleFront, ExitStatusOfTheRealProgram) {
   EXPECT_EQ(Status({"damaged.dem", "out.dem"}), 2);  // with a generated script
   EXPECT_EQ(Status({}), 1);
   EXPECT_EQ(Status({"--version"}), 0);
+#ifdef CAMWRIGHT_GUI_PROGRAM
+  // The dialog program answers help even where a window could be shown.
+  EXPECT_EQ(test::RunProgram({CAMWRIGHT_GUI_PROGRAM, "--help"}, dir.Root(), "DISPLAY=:99;").exitStatus, 0);
+#endif
 }
 
 TEST_F(ConsoleFront, ReportsGoToStandardOutputAndErrorsToStandardError) {
@@ -53,6 +59,59 @@ TEST_F(ConsoleFront, ReportsGoToStandardOutputAndErrorsToStandardError) {
   EXPECT_EQ(RunConsole({missing, script, result}, out, err), kExitRefused);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "Error: The source file \"" + missing + "\" doesn't exist\n");
+}
+
+}  // namespace
+}  // namespace cw
+
+namespace cw {
+namespace {
+
+TEST(Arguments, OptionsAnywhereBeforeTheirEndAndNamesInOrder) {
+  struct Case {
+    std::vector<std::string> words;
+    Request request;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {{"a.dem", "b.dem"}, Request::Refilm, {"a.dem", "b.dem"}},
+      {{"a.dem", "--help", "b.dem"}, Request::Help, {"a.dem", "b.dem"}},
+      {{"-h"}, Request::Help, {}},
+      {{"--version"}, Request::Version, {}},
+      {{"--", "-x.dem", "--help"}, Request::Refilm, {"-x.dem", "--help"}},
+      {{"-", "b.dem"}, Request::Refilm, {"-", "b.dem"}},  // a lone dash is a name
+      {{"--help", "--bogus"}, Request::Mistake, {}},      // a mistake wins over help
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.words));
+    const Arguments parsed = ParseArguments(c.words);
+    EXPECT_EQ(parsed.request, c.request);
+    if (c.request != Request::Mistake) {
+      EXPECT_EQ(parsed.names, c.names);
+    }
+  }
+  EXPECT_EQ(ParseArguments({"--bogus", "x"}).mistake, "unrecognized option '--bogus'");
+  EXPECT_TRUE(AsksForHelpOrVersion({"a", "--version"}));
+  EXPECT_FALSE(AsksForHelpOrVersion({"--", "--help"}));
+}
+
+TEST(Arguments, EachProgramAnswersHelpVersionAndMistakes) {
+  for (const Program program : {Program::CommandLine, Program::Dialog}) {
+    const std::string name = program == Program::Dialog ? "camwright" : "camwright-cli";
+    std::ostringstream out, err;
+    EXPECT_EQ(RunConsole({"--help"}, out, err, program), kExitDone);
+    EXPECT_EQ(out.str().rfind("Usage: " + name + " ", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("--version"), std::string::npos);
+    out.str("");
+    EXPECT_EQ(RunConsole({"--version"}, out, err, program), kExitDone);
+    EXPECT_EQ(out.str(), std::string(kVersionText) + "\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(RunConsole({"--frobnicate", "a.dem"}, out, err, program), kExitRefused);
+    EXPECT_EQ(err.str().rfind(name + ": unrecognized option '--frobnicate'\nUsage: ", 0), 0u) << err.str();
+    err.str("");
+    EXPECT_EQ(RunConsole({}, out, err, program), kExitRefused);
+    EXPECT_EQ(err.str().rfind("Usage: ", 0), 0u);
+  }
 }
 
 }  // namespace

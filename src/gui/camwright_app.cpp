@@ -10,13 +10,13 @@ CCamwrightApp::CCamwrightApp(Platform& platform, RunFunction run, QString splash
 CCamwrightApp::~CCamwrightApp() = default;
 
 CCamwrightDlg& CCamwrightApp::CreateDialog() {
-  if (dialog_ == nullptr) dialog_ = std::make_unique<CCamwrightDlg>(context_, platform_, run_, &splash_);
+  if (dialog_ == nullptr) dialog_ = std::make_unique<CCamwrightDlg>(options_, platform_, run_, &splash_);
   return *dialog_;
 }
 
 bool CCamwrightApp::Start(const std::vector<std::string>& arguments) {
   CCamwrightDlg& dialog = CreateDialog();
-  ApplyCommandLine(arguments, context_.options);
+  ApplyCommandLine(arguments, options_);
   if (arguments.empty()) splash_.EnableSplash(true);
   return dialog.OnInitDialog();
 }

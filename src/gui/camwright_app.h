@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "camwright_dlg.h"
-#include "run/context.h"
+#include "refilm/options.h"
 #include "splash_wnd.h"
 
 namespace cw {
@@ -27,13 +27,13 @@ class CCamwrightApp {
   // Start, then the dialog until it closes. The program's exit status.
   int Run(const std::vector<std::string>& arguments);
 
-  Context& GetContext() { return context_; }
+  RefilmOptions& Options() { return options_; }
   CSplash& Splash() { return splash_; }
 
  private:
   Platform& platform_;
   RunFunction run_;
-  Context context_;
+  RefilmOptions options_;
   CSplash splash_;
   std::unique_ptr<CCamwrightDlg> dialog_;
 };

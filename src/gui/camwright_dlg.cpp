@@ -19,7 +19,7 @@
 #include "fit_width_validator.h"
 #include "frame_rate.h"
 #include "name_rules.h"
-#include "run/context.h"
+#include "refilm/options.h"
 #include "run/platform.h"
 #include "splash_wnd.h"
 
@@ -69,8 +69,9 @@ QPushButton* NewButton(const char* text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-CCamwrightDlg::CCamwrightDlg(Context& context, Platform& platform, RunFunction run, CSplash* splash, QWidget* parent)
-    : QDialog(parent), context_(context), platform_(platform), run_(std::move(run)), splash_(splash) {
+CCamwrightDlg::CCamwrightDlg(RefilmOptions& options, Platform& platform, RunFunction run, CSplash* splash,
+                             QWidget* parent)
+    : QDialog(parent), options_(options), platform_(platform), run_(std::move(run)), splash_(splash) {
   setWindowTitle(QStringLiteral("Camwright"));
   setWindowIcon(QIcon(QStringLiteral(":/camwright/icon.png")));
   // A fixed dialog: no maximise button, no help button in the title bar.
@@ -259,7 +260,7 @@ void CCamwrightDlg::ConnectHandlers() {
   const auto enabling = [this](QCheckBox* box, const bool RefilmOptions::*option, std::vector<QWidget*> fields) {
     connect(box, &QCheckBox::clicked, this, [this, option, fields] {
       ReadControls();
-      for (QWidget* field : fields) field->setEnabled(context_.options.*option);
+      for (QWidget* field : fields) field->setEnabled(options_.*option);
     });
   };
   enabling(changeColors_, &RefilmOptions::changeColors, {shirtColor_, pantsColor_});
@@ -270,7 +271,7 @@ void CCamwrightDlg::ConnectHandlers() {
 }
 
 bool CCamwrightDlg::ReadControls() {
-  RefilmOptions& options = context_.options;
+  RefilmOptions& options = options_;
   options.generateScript = generateScript_->isChecked();
   options.playWhenDone = playWhenDone_->isChecked();
   options.resultDemo = FileNameOf(resultDemo_);
@@ -302,7 +303,7 @@ bool CCamwrightDlg::ReadFrameRate() {
   if (!value) {
     complaint = "Please enter an integer.";
   } else {
-    context_.options.fps = *value;
+    options_.fps = *value;
     if (*value < kMinimumFps || *value > kMaximumFps) {
       complaint = "Please enter an integer between " + std::to_string(kMinimumFps) + " and " +
                   std::to_string(kMaximumFps) + ".";
@@ -318,7 +319,7 @@ bool CCamwrightDlg::ReadFrameRate() {
 }
 
 void CCamwrightDlg::WriteControls() {
-  const RefilmOptions& options = context_.options;
+  const RefilmOptions& options = options_;
   generateScript_->setChecked(options.generateScript);
   playWhenDone_->setChecked(options.playWhenDone);
   SetText(resultDemo_, FieldTextOfFileName(options.resultDemo));
@@ -348,13 +349,13 @@ bool CCamwrightDlg::OnInitDialog() {
   WriteControls();
   shirtColor_->setCurrentIndex(0);  // white
   pantsColor_->setCurrentIndex(4);  // red
-  if (context_.options.autoRun) {
+  if (options_.autoRun) {
     OnGo();
     return !closed_;
   }
-  context_.options.sourceDemo = kDefaultSourceDemo;
-  context_.options.resultDemo = kDefaultResultDemo;
-  context_.options.scriptFile = kDefaultScriptFile;
+  options_.sourceDemo = kDefaultSourceDemo;
+  options_.resultDemo = kDefaultResultDemo;
+  options_.scriptFile = kDefaultScriptFile;
   WriteControls();
   sourceDemo_->setFocus(Qt::OtherFocusReason);
   sourceDemo_->setSelection(0, 7);
@@ -366,10 +367,10 @@ void CCamwrightDlg::OnGo() {
   // A refused frame rate has been reported and its field has the focus: let
   // the user mend it before anything is written.
   if (!ReadControls()) return;
-  const RunOutcome outcome = run_(context_, platform_);
+  const RunOutcome outcome = run_(options_, platform_);
   // An automatic run ends the program unless it refused the names; then the
   // dialog stays, and so does autoRun.
-  if (context_.options.autoRun && outcome != RunOutcome::Refused) done(QDialog::Rejected);
+  if (options_.autoRun && outcome != RunOutcome::Refused) done(QDialog::Rejected);
 }
 
 void CCamwrightDlg::OnQuit() {
@@ -380,8 +381,8 @@ void CCamwrightDlg::OnQuit() {
 
 void CCamwrightDlg::OnBrowse() {
   ReadControls();
-  if (std::optional<std::string> chosen = platform_.OpenDemoFile()) context_.options.sourceDemo = *chosen;
-  if (autoResult_) context_.options.resultDemo = ResultAfterBrowse(context_.options.sourceDemo);
+  if (std::optional<std::string> chosen = platform_.OpenDemoFile()) options_.sourceDemo = *chosen;
+  if (autoResult_) options_.resultDemo = ResultAfterBrowse(options_.sourceDemo);
   WriteControls();
 }
 
@@ -392,24 +393,24 @@ void CCamwrightDlg::OnAbout() {
 
 void CCamwrightDlg::OnSourceEdited() {
   ReadControls();
-  if (autoResult_) context_.options.resultDemo = ResultWhileTyping(context_.options.sourceDemo);
+  if (autoResult_) options_.resultDemo = ResultWhileTyping(options_.sourceDemo);
   WriteControls();
 }
 
 void CCamwrightDlg::OnSourceLeft() {
   ReadControls();
-  if (LeaveSource(context_.options.sourceDemo, context_.options.resultDemo)) WriteControls();
+  if (LeaveSource(options_.sourceDemo, options_.resultDemo)) WriteControls();
 }
 
 void CCamwrightDlg::OnResultEdited() {
   // Typing a result of one's own stops the result following the source,
   // unless there is no source to follow.
-  autoResult_ = context_.options.sourceDemo.empty();
+  autoResult_ = options_.sourceDemo.empty();
 }
 
 void CCamwrightDlg::OnScriptLeft() {
   ReadControls();
-  LeaveScript(context_.options.scriptFile);
+  LeaveScript(options_.scriptFile);
   WriteControls();
 }
 

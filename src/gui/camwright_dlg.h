@@ -1,8 +1,8 @@
 #pragma once
 // The main dialog: the three file names, the options of a refilm and "&Go !".
 // It holds no options of its own: its controls are transferred to and from
-// the one record in the Context, and it keeps the file-name fields consistent
-// as the user types.
+// the one record of options the program keeps, and it keeps the file-name
+// fields consistent as the user types.
 
 #include <QtWidgets/QDialog>
 #include <functional>
@@ -17,13 +17,13 @@ class QPushButton;
 
 namespace cw {
 
-struct Context;
+struct RefilmOptions;
 class Platform;
 class CSplash;
 
-// The refilm that "&Go !" starts; the program passes RefilmDemo, tests their
-// own.
-using RunFunction = std::function<RunOutcome(Context&, Platform&)>;
+// The refilm that "&Go !" starts; the program passes a session's run, tests
+// their own.
+using RunFunction = std::function<RunOutcome(RefilmOptions&, Platform&)>;
 
 // The colour names of the two colour boxes; an entry's index is the Quake
 // colour number.
@@ -36,7 +36,7 @@ class CCamwrightDlg : public QDialog {
 
  public:
   // `splash` may be null: no splash is ever shown then.
-  CCamwrightDlg(Context& context, Platform& platform, RunFunction run, CSplash* splash = nullptr,
+  CCamwrightDlg(RefilmOptions& options, Platform& platform, RunFunction run, CSplash* splash = nullptr,
                 QWidget* parent = nullptr);
 
   // Everything before the window is first shown: the record goes into the
@@ -80,7 +80,7 @@ class CCamwrightDlg : public QDialog {
   void OnScriptLeft();
   bool ReadFrameRate();
 
-  Context& context_;
+  RefilmOptions& options_;
   Platform& platform_;
   RunFunction run_;
   CSplash* splash_;

@@ -7,7 +7,7 @@
 #include "about_dlg.h"
 #include "camwright_dlg.h"
 #include "qt_platform.h"
-#include "run/context.h"
+#include "refilm/options.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -15,9 +15,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: camwright_screenshot FILE.png [ABOUT.png]\n");
     return 2;
   }
-  cw::Context context;
+  cw::RefilmOptions options;
   cw::QtPlatform platform;
-  cw::CCamwrightDlg dialog(context, platform, [](cw::Context&, cw::Platform&) { return cw::RunOutcome::Done; });
+  cw::CCamwrightDlg dialog(options, platform, [](cw::RefilmOptions&, cw::Platform&) { return cw::RunOutcome::Done; });
   dialog.OnInitDialog();
   dialog.show();
   QApplication::processEvents();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <ostream>
 
+#include "run/arguments.h"
 #include "run/command_line.h"
 #include "run/console_platform.h"
 #include "run/context.h"
@@ -14,14 +15,13 @@ namespace cw {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: camwright-cli SOURCE.dem RESULT.dem           refilm with a generated camera script\n"
-    "       camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem  refilm with your camera script\n"
-    "       camwright-cli --help | --version\n";
+    "Usage: camwright-cli SOURCE.dem RESULT.dem\n"
+    "  or:  camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem\n"
+    "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
-    "\n"
-    "Camwright re-films a recorded Quake demo (network protocol 15) through a\n"
-    "scripted camera and writes the result as a new demo.\n"
+    "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
+    "camera and writes the result as a new demo.\n"
     "\n"
     "  SOURCE.dem RESULT.dem\n"
     "      The camera script is generated into temp.cam: the camera follows the\n"
@@ -37,26 +37,66 @@ constexpr const char* kHelp =
     "are removed, the player bleeds, the view fades out 5 seconds after the\n"
     "intermission and the exact exit time is printed.\n"
     "\n"
+    "Options:\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n"
+    "      --         end the options: every word after it is a name\n"
+    "\n"
     "A refilm without problems prints nothing. Exit status: 0 done, 1 refused\n"
     "(an \"Error\" on standard error), 2 done but the source was damaged.\n";
 
+constexpr const char* kDialogUsage =
+    "Usage: camwright [RESULT.dem]\n"
+    "  or:  camwright SOURCE.dem [SCRIPT.cam] RESULT.dem\n";
+
+constexpr const char* kDialogHelp =
+    "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
+    "camera and writes the result as a new demo: the dialog program.\n"
+    "\n"
+    "Without names, the dialog comes up after a 3-second splash. With names, each\n"
+    "argument is one name, as for camwright-cli: two are the source and the\n"
+    "result (the script temp.cam is generated), three are source, script and\n"
+    "result, one alone is the result (the run asks for a source). The refilm\n"
+    "runs at once with every option at its default, shows a message only when\n"
+    "something went wrong, and the program ends; when the run refuses the\n"
+    "names, the dialog stays open with them. Qt's own options (such as\n"
+    "-platform NAME) may come before the names.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n"
+    "      --         end the options: every word after it is a name\n"
+    "\n"
+    "Without a display (neither DISPLAY nor WAYLAND_DISPLAY set, and no\n"
+    "QT_QPA_PLATFORM asked for), names are refilmed on the terminal as\n"
+    "camwright-cli does, with its exit status: 0 done, 1 refused, 2 done but\n"
+    "the source was damaged. With a display the exit status is 0.\n";
+
 }  // namespace
 
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  if (arguments.empty()) {
-    err << kUsage;
+int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+  const bool dialog = program == Program::Dialog;
+  const char* usage = dialog ? kDialogUsage : kUsage;
+  const Arguments parsed = ParseArguments(arguments);
+  switch (parsed.request) {
+    case Request::Help:
+      out << usage << (dialog ? kDialogHelp : kHelp);
+      return out.flush() ? kExitDone : kExitRefused;
+    case Request::Version:
+      out << kVersionText << '\n';
+      return out.flush() ? kExitDone : kExitRefused;
+    case Request::Mistake:
+      err << (dialog ? "camwright: " : "camwright-cli: ") << parsed.mistake << '\n' << usage;
+      return kExitRefused;
+    case Request::Refilm:
+      break;
+  }
+  if (parsed.names.empty()) {
+    err << usage;
     return kExitRefused;
   }
-  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-    out << kUsage << kHelp;
-    return kExitDone;
-  }
-  if (arguments.size() == 1 && arguments[0] == "--version") {
-    out << kVersionText << '\n';
-    return kExitDone;
-  }
   auto context = std::make_unique<Context>();
-  ApplyCommandLine(arguments, context->options);
+  ApplyCommandLine(parsed.names, context->options);
   ConsolePlatform platform(out, err);
   StopSignals stopSignals;
   switch (RefilmDemoSafely(*context, platform)) {

@@ -12,7 +12,13 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitProblems = 2;
 
-// `arguments` excludes the program's name.
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// The two programs answer --help each with its own text.
+enum class Program { CommandLine, Dialog };
+
+// Answers the words as the command-line program does: help, version, a
+// mistake in the words, or a refilm of the names with the default options.
+// `arguments` excludes the program's name. Returns the exit status.
+int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+               Program program = Program::CommandLine);
 
 }  // namespace cw

@@ -216,6 +216,17 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
 }
 
+RefilmSession::RefilmSession() : context(std::make_unique<Context>()) {}
+
+RefilmSession::~RefilmSession() = default;
+
+RunOutcome RefilmSession::Run(RefilmOptions& options, Platform& platform) {
+  context->options = options;
+  const RunOutcome outcome = RefilmDemoSafely(*context, platform);
+  options = context->options;
+  return outcome;
+}
+
 RunOutcome RefilmDemoSafely(Context& context, Platform& platform) {
   const char* text = "The refilm stopped on an unexpected failure.";
   try {

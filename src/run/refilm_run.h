@@ -2,11 +2,13 @@
 // One refilm: checks the names, reads (or writes) the camera script, streams
 // the source demo through the per-block step into the result demo, reports.
 
+#include <memory>
 #include <string>
 
 namespace cw {
 
 struct Context;
+struct RefilmOptions;
 class Platform;
 
 enum class RunOutcome {
@@ -21,5 +23,21 @@ RunOutcome RefilmDemo(Context& context, Platform& platform);
 // RefilmDemo, with anything that escapes it (a lack of memory, say) turned
 // into an "Error" message and a refusal, so that no front end ends abruptly.
 RunOutcome RefilmDemoSafely(Context& context, Platform& platform);
+
+// The runs a program makes while it lives. What carries from one run to the
+// next (name tables, trajectories) stays inside; a front end hands over the
+// options of each run and sees them back as the run left them.
+class RefilmSession {
+ public:
+  RefilmSession();
+  ~RefilmSession();
+  RefilmSession(const RefilmSession&) = delete;
+  RefilmSession& operator=(const RefilmSession&) = delete;
+
+  RunOutcome Run(RefilmOptions& options, Platform& platform);
+
+ private:
+  std::unique_ptr<Context> context;
+};
 
 }  // namespace cw

@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "about_dlg.h"
-#include "run/context.h"
 #include "camwright_dlg.h"
 #include "recording_platform.h"
+#include "refilm/options.h"
 
 namespace {
 
@@ -26,12 +26,12 @@ using cw::RunOutcome;
 
 // One dialog as an interactive start shows it, shown and active.
 struct Fixture {
-  cw::Context context;
+  RefilmOptions options;
   cw::test::RecordingPlatform platform;
   std::vector<RefilmOptions> runs;  // the options of every run started
   RunOutcome outcome = RunOutcome::Done;
-  cw::CCamwrightDlg dialog{context, platform, [this](cw::Context& c, cw::Platform&) {
-                             runs.push_back(c.options);
+  cw::CCamwrightDlg dialog{options, platform, [this](RefilmOptions& o, cw::Platform&) {
+                             runs.push_back(o);
                              return outcome;
                            }};
 
@@ -126,7 +126,7 @@ class DialogTest : public QObject {
     for (const CheckOption& check : kChecks) {
       QCOMPARE(f.Check(check.name)->text(), QString(check.text));
       QCOMPARE(f.Check(check.name)->isChecked(), check.starts);
-      QCOMPARE(f.context.options.*check.option, check.starts);
+      QCOMPARE(f.options.*check.option, check.starts);
     }
     for (const char* disabled : {"runBy", "filmingBy", "chainName", "fps"}) {
       QVERIFY2(!f.Field(disabled)->isEnabled(), disabled);
@@ -322,8 +322,8 @@ class DialogTest : public QObject {
     Fixture f;
     QVERIFY(f.Open());
     // Names as a command line could have left them, the result unrelated.
-    f.context.options.sourceDemo = source.toStdString();
-    f.context.options.resultDemo = "unrelated.dem";
+    f.options.sourceDemo = source.toStdString();
+    f.options.resultDemo = "unrelated.dem";
     f.dialog.WriteControls();
     if (!offered.isEmpty()) f.platform.fileToOffer = offered.toStdString();
     f.dialog.OnBrowse();
@@ -389,10 +389,10 @@ class DialogTest : public QObject {
   void writingTheRecordRaisesNoHandler() {
     Fixture f;
     QVERIFY(f.Open());
-    f.context.options.sourceDemo = "";
-    f.context.options.resultDemo = "kept.dem";
-    f.context.options.changeColors = true;
-    f.context.options.fps = 55;
+    f.options.sourceDemo = "";
+    f.options.resultDemo = "kept.dem";
+    f.options.changeColors = true;
+    f.options.fps = 55;
     f.dialog.WriteControls();
     QCOMPARE(f.Text("resultDemo"), QString("kept.dem"));  // no source rule ran
     QVERIFY(f.dialog.AutoResult());
@@ -430,7 +430,7 @@ class DialogTest : public QObject {
     f.Click(f.Check("setFps"));
     f.Retype("fps", typed);
     f.ClickGo();
-    QCOMPARE(f.context.options.fps, fps);
+    QCOMPARE(f.options.fps, fps);
     if (message.isEmpty()) {
       QVERIFY(f.platform.messages.empty());
       QCOMPARE(f.runs.size(), std::size_t{1});
@@ -532,11 +532,11 @@ class DialogTest : public QObject {
   void automaticRunClosesTheDialogUnlessRefused() {
     Fixture f;
     QVERIFY(f.Open());
-    f.context.options.autoRun = true;  // as after a refused start from the command line
+    f.options.autoRun = true;  // as after a refused start from the command line
     f.outcome = RunOutcome::Refused;
     f.ClickGo();
     QVERIFY(!f.dialog.IsClosed());
-    QVERIFY(f.context.options.autoRun);
+    QVERIFY(f.options.autoRun);
     f.outcome = RunOutcome::DoneWithProblems;
     f.ClickGo();
     QVERIFY(f.dialog.IsClosed());

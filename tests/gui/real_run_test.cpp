@@ -5,9 +5,9 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 
-#include "run/refilm_run.h"
 #include "camwright_app.h"
 #include "recording_platform.h"
+#include "run/refilm_run.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ class RealRunTest : public QObject {
     QFETCH(bool, click);
     QFETCH(QString, message);
     cw::test::RecordingPlatform platform;
-    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    cw::RefilmSession session;
+    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
     QVERIFY(app.Start({}));
     // The offscreen platform activates every window shown, the splash too
     // (a real window system leaves the keyboard with the dialog): take it away.
@@ -69,11 +70,12 @@ class RealRunTest : public QObject {
     WriteFile("e1m1.dem", "-1\n");
     WriteFile("mine.cam", "");
     cw::test::RecordingPlatform platform;
-    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    cw::RefilmSession session;
+    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
     QVERIFY(app.Start({}));
     cw::CCamwrightDlg& dialog = app.CreateDialog();
-    app.GetContext().options.scriptFile = "mine.cam";
-    app.GetContext().options.generateScript = false;
+    app.Options().scriptFile = "mine.cam";
+    app.Options().generateScript = false;
     dialog.WriteControls();
     dialog.OnGo();
     QCOMPARE(platform.messages.size(), std::size_t{1});
@@ -88,7 +90,8 @@ class RealRunTest : public QObject {
     WriteFile("in.dem", "-1\n");
     WriteFile("mine.cam", "");
     cw::test::RecordingPlatform platform;
-    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    cw::RefilmSession session;
+    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
     QVERIFY(!app.Start({"in.dem", "mine.cam", "out.dem"}));
     QVERIFY(platform.messages.empty());
     QVERIFY(platform.commands.empty());
@@ -99,7 +102,8 @@ class RealRunTest : public QObject {
 
   void automaticRunWithoutSourceKeepsTheDialog() {
     cw::test::RecordingPlatform platform;
-    cw::CCamwrightApp app(platform, cw::RefilmDemo);
+    cw::RefilmSession session;
+    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
     QVERIFY(app.Start({"out.dem"}));
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].text), QString("You must specify a source file."));

@@ -17,8 +17,8 @@ struct Fixture {
   explicit Fixture(QString picture = QString::fromLatin1(cw::kSplashPicture))
       : app(
             platform,
-            [this](cw::Context& c, cw::Platform&) {
-              runs.push_back(c.options);
+            [this](RefilmOptions& o, cw::Platform&) {
+              runs.push_back(o);
               runWhileHidden = !app.CreateDialog().isVisible();
               return outcome;
             },
@@ -47,7 +47,7 @@ class StartupTest : public QObject {
     Fixture f;
     QVERIFY(f.app.Start({}));
     QVERIFY(f.runs.empty());
-    QVERIFY(!f.app.GetContext().options.autoRun);
+    QVERIFY(!f.app.Options().autoRun);
     QCOMPARE(f.Text("sourceDemo"), QString("e1m1.dem"));
     QCOMPARE(f.Text("scriptFile"), QString("temp.cam"));
     QCOMPARE(f.Text("resultDemo"), QString("e1m1c.dem"));
@@ -138,7 +138,7 @@ class StartupTest : public QObject {
     f.outcome = RunOutcome::Refused;
     QVERIFY(f.app.Start(Words({"c.dem"})));
     QVERIFY(f.app.Splash().Current() == nullptr);
-    QVERIFY(f.app.GetContext().options.autoRun);
+    QVERIFY(f.app.Options().autoRun);
     QCOMPARE(f.Text("sourceDemo"), QString(""));  // the command line's names, not the defaults
     QCOMPARE(f.Text("resultDemo"), QString("c.dem"));
     // A later Go behaves as an automatic run: the program ends after it.
