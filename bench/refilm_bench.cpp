@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "synthetic_demo.h"
 
 namespace {

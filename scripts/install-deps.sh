@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config            # the build
+  clang-format                                # the formatting check
   libgtest-dev libgmock-dev                   # the tests
   qt6-base-dev libgl-dev                      # the dialog program
   clang libclang-rt-14-dev                    # the fuzz targets

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build with the dialog tests, the
+# Checks the formatting, then builds and runs every test: the normal build with the dialog tests, the
 # install tree and the real-engine plays, the Debian package's round trip, the
 # sanitizer build, and a fixed run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-format.sh
 
 scripts/build.sh build -DCAMWRIGHT_WERROR=ON -DCAMWRIGHT_TESTS=ON
 ctest --test-dir build --output-on-failure -j "$(nproc)" -LE engine

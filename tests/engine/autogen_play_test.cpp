@@ -11,10 +11,10 @@
 #include <sstream>
 #include <string>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "engine_play.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "stream_fixture.h"
 
 namespace cw {

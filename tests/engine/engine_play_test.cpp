@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "run/context.h"
-#include "run/refilm_run.h"
 #include "busy_run.h"
 #include "recording_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
 
