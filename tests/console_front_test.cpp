@@ -95,6 +95,30 @@ TEST(Arguments, OptionsAnywhereBeforeTheirEndAndNamesInOrder) {
   EXPECT_FALSE(AsksForHelpOrVersion({"--", "--help"}));
 }
 
+TEST(Arguments, ValuesSwitchesAndTheirTwins) {
+  constexpr OptionSpec specs[] = {{"fps", 0, true}, {"jobs", 'j', true}, {"bleeding", 0, false, true}, kHelpOption};
+  const CommandLine line =
+      ParseCommandLine({"a", "--fps", "30", "--fps=25", "-j4", "-j", "2", "--no-bleeding", "-h", "--", "--fps"}, specs);
+  EXPECT_EQ(line.mistake, "");
+  EXPECT_EQ(line.operands, (std::vector<std::string>{"a", "--fps"}));
+  ASSERT_EQ(line.options.size(), 6u);
+  EXPECT_EQ(line.options[1].value, "25");
+  EXPECT_EQ(line.options[2].value, "4");
+  EXPECT_EQ(line.options[3].value, "2");
+  EXPECT_TRUE(line.options[4].negated);
+  EXPECT_EQ(line.options[5].name, "help");
+  struct Case {
+    std::vector<std::string> words;
+    const char* mistake;
+  };
+  for (const Case& c :
+       {Case{{"--fps"}, "option '--fps' needs a value"}, Case{{"--help=yes"}, "option '--help' doesn't take a value"},
+        Case{{"--no-fps", "3"}, "unrecognized option '--no-fps'"},
+        Case{{"--no-help"}, "unrecognized option '--no-help'"}, Case{{"-x"}, "unrecognized option '-x'"}}) {
+    EXPECT_EQ(ParseCommandLine(c.words, specs).mistake, c.mistake);
+  }
+}
+
 TEST(Arguments, EachProgramAnswersHelpVersionAndMistakes) {
   for (const Program program : {Program::CommandLine, Program::Dialog}) {
     const std::string name = program == Program::Dialog ? "camwright" : "camwright-cli";

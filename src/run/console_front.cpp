@@ -17,6 +17,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: camwright-cli SOURCE.dem RESULT.dem\n"
     "  or:  camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem\n"
+    "  or:  camwright-cli refilm SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -74,7 +75,7 @@ constexpr const char* kDialogHelp =
 
 }  // namespace
 
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
   const bool dialog = program == Program::Dialog;
   const char* usage = dialog ? kDialogUsage : kUsage;
   const Arguments parsed = ParseArguments(arguments);
@@ -109,6 +110,35 @@ int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std
       break;
   }
   return kExitRefused;
+}
+
+namespace {
+
+int Refilm(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  return RefilmCommand(arguments, out, err, Program::CommandLine);
+}
+
+// The subcommands of camwright-cli, by their first word. A first word that is
+// none of these is a file name ("./info" names a file called info).
+struct Subcommand {
+  std::string_view word;
+  int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"refilm", Refilm},
+};
+
+}  // namespace
+
+int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+  if (program == Program::CommandLine && !arguments.empty()) {
+    for (const Subcommand& subcommand : kSubcommands) {
+      if (arguments.front() != subcommand.word) continue;
+      return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+    }
+  }
+  return RefilmCommand(arguments, out, err, program);
 }
 
 }  // namespace cw

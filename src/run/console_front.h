@@ -21,4 +21,7 @@ enum class Program { CommandLine, Dialog };
 int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                Program program = Program::CommandLine);
 
+// The refilm alone: the bare form and the subcommand "refilm".
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program);
+
 }  // namespace cw
