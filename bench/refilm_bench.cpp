@@ -1,15 +1,22 @@
-// refilm-bench [--size MB] [--busy] [--keep] [--dir DIR]
+// refilm-bench [--size MB] [--source synthetic|real|both] [--workloads LIST] [--json FILE] [--dir DIR] [--keep]
 //
 // How fast is a refilm next to a plain copy of the same file, and does its
-// memory stay flat however long the demo is? Builds a large synthetic demo
-// (100 MB unless told) in a temporary folder, copies it with the same kind of
-// streams the run uses, then refilms it, and prints MB/s of both, their
-// ratio and the peak resident set size after each step.
-//
-// --busy refilms with a script that uses every command word, over the whole
-// demo, and with every option on.
+// memory stay flat however long the demo is? For each source demo (a large
+// synthetic one, and one spliced from the real demos beside the project when
+// they are there) it copies the file through the run's own file classes,
+// then refilms it in three workloads, each in a child process of its own so
+// that its peak resident set is its own:
+//   plain      a chase camera, the default options
+//   busy       a script that uses every command word over the whole demo,
+//              every option on
+//   generated  the two-name form: a script generated from the map's zone
+//              file (the generation passes), then the refilm
+// It prints MB/s of the copy and of each refilm, the refilm's speed as a
+// share of the copy's, and the peak resident set, and one JSON line per
+// source for comparing runs.
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +32,8 @@
 #include "recording_platform.h"
 #include "run/context.h"
 #include "run/refilm_run.h"
+#include "stream/block.h"
+#include "stream/demo_files.h"
 #include "synthetic_demo.h"
 
 namespace {
@@ -31,24 +41,44 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* kWorkloads[] = {"plain", "busy", "generated"};
+constexpr const char* kRealDemo = "qfm_e1m4.dem";
+
 struct BenchOptions {
   long sizeMb = 100;
-  bool busy = false;
+  std::string sources = "both";
+  std::vector<std::string> workloads{std::begin(kWorkloads), std::end(kWorkloads)};
+  std::string json;
   bool keep = false;
   fs::path dir;
 };
 
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  std::stringstream in(text);
+  for (std::string item; std::getline(in, item, ',');) {
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
 bool ParseArguments(int argc, char** argv, BenchOptions& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
-    if (word == "--busy") {
-      options.busy = true;
-    } else if (word == "--keep") {
+    const bool hasValue = i + 1 < argc;
+    if (word == "--keep") {
       options.keep = true;
-    } else if (word == "--size" && i + 1 < argc) {
+    } else if (word == "--size" && hasValue) {
       options.sizeMb = std::strtol(argv[++i], nullptr, 10);
       if (options.sizeMb < 1) return false;
-    } else if (word == "--dir" && i + 1 < argc) {
+    } else if (word == "--source" && hasValue) {
+      options.sources = argv[++i];
+      if (options.sources != "synthetic" && options.sources != "real" && options.sources != "both") return false;
+    } else if (word == "--workloads" && hasValue) {
+      options.workloads = SplitList(argv[++i]);
+    } else if (word == "--json" && hasValue) {
+      options.json = argv[++i];
+    } else if (word == "--dir" && hasValue) {
       options.dir = argv[++i];
     } else {
       return false;
@@ -57,20 +87,49 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
   return true;
 }
 
-long PeakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 double Megabytes(std::uintmax_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-// Streams the demo to disk frame by frame, so that building it does not
-// raise the peak memory that the refilm is measured against.
-float BuildDemo(const fs::path& path, long sizeMb, const cw::test::SyntheticDemoOptions& demo) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+// One source demo to measure: where it is, its map, how long it plays, and
+// a zone file for its map.
+struct Source {
+  std::string name;
+  fs::path demo;
+  std::string map;  // the zone file's name without ".log"
+  float seconds = 0;
+  std::string zones;
+};
+
+// Zones on a grid over the area, each linked with its neighbours east and
+// north: the camera glides along a row and cuts between rows.
+std::string GridZones(int columns, int rows, float west, float south, float east, float north) {
+  std::ostringstream text;
+  text << "---START---\n";
+  const float width = (east - west) / static_cast<float>(columns);
+  const float depth = (north - south) / static_cast<float>(rows);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      const int zone = 1 + row * columns + column;
+      const int x0 = static_cast<int>(west + width * static_cast<float>(column));
+      const int y0 = static_cast<int>(south + depth * static_cast<float>(row));
+      const int x1 = static_cast<int>(west + width * static_cast<float>(column + 1));
+      const int y1 = static_cast<int>(south + depth * static_cast<float>(row + 1));
+      text << zone << ' ' << (x0 + x1) / 2 << ' ' << (y0 + y1) / 2 << " 200  " << x0 << ' ' << y0 << " -4096  " << x1
+           << ' ' << y1 << " 4096  ";
+      if (column + 1 < columns) text << zone + 1 << ' ';
+      text << "0\n";
+    }
+  }
+  text << "---END---\n";
+  return text.str();
+}
+
+// The synthetic demo, streamed to disk frame by frame so that building it
+// does not raise the memory measured later.
+Source BuildSynthetic(const fs::path& dir, long sizeMb) {
+  const cw::test::SyntheticDemoOptions demo;
+  Source source{"synthetic", dir / "synthetic.dem", "cwtest", 0, GridZones(2, 2, -300, -300, 300, 300)};
+  std::ofstream out(source.demo, std::ios::binary | std::ios::trunc);
   cw::test::WriteSyntheticSignon(out, demo);
   const std::uintmax_t target = static_cast<std::uintmax_t>(sizeMb) * 1024 * 1024;
   std::uintmax_t written = 0;
@@ -83,22 +142,127 @@ float BuildDemo(const fs::path& path, long sizeMb, const cw::test::SyntheticDemo
     ++frame;
   }
   out << cw::test::SyntheticFinalBlock();
-  return static_cast<float>(frame) / static_cast<float>(demo.blocksPerSecond);
+  source.seconds = static_cast<float>(frame) / static_cast<float>(demo.blocksPerSecond);
+  return source;
 }
 
-// A copy through the same stream classes as the run, in 64 KiB pieces.
-void CopyFile(const fs::path& from, const fs::path& to) {
-  std::ifstream in(from, std::ios::binary);
-  std::ofstream out(to, std::ios::binary | std::ios::trunc);
-  std::vector<char> buffer(64 * 1024);
-  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    out.write(buffer.data(), in.gcount());
+// The blocks of a real demo after its first line, its closing disconnect
+// block left off.
+std::string BlocksOf(const fs::path& demo) {
+  cw::InputFile file(demo.string());
+  std::istream& in = file.Stream();
+  cw::SkipFirstLine(in);
+  std::string blocks((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string disconnect("\x01\0\0\0", 4);
+  const std::size_t last = blocks.size() >= 17 ? blocks.size() - 17 : 0;
+  if (blocks.size() >= 17 && blocks.compare(last, 4, disconnect) == 0 && blocks.back() == 2) blocks.resize(last);
+  return blocks;
+}
+
+// A long demo of real traffic: one real demo's blocks again and again, each
+// time a new level from its server info on, and one disconnect at the end.
+Source BuildReal(const fs::path& dir, long sizeMb, const fs::path& shared) {
+  Source source{"real", dir / "real.dem", "e1m4", 0, GridZones(6, 6, -2048, -2048, 2048, 2048)};
+  const std::string blocks = BlocksOf(shared / kRealDemo);
+  std::ofstream out(source.demo, std::ios::binary | std::ios::trunc);
+  out << "-1\n";
+  const std::uintmax_t target = static_cast<std::uintmax_t>(sizeMb) * 1024 * 1024;
+  std::uintmax_t written = 0;
+  int copies = 0;
+  while (written < target && !blocks.empty()) {
+    out.write(blocks.data(), static_cast<std::streamsize>(blocks.size()));
+    written += blocks.size();
+    ++copies;
   }
+  out << cw::test::SyntheticFinalBlock();
+  source.seconds = 300;  // each level is shorter: the busy script covers the first
+  return source;
 }
 
-void WriteScript(const fs::path& path, const std::string& text) {
-  std::ofstream script(path);
-  script << text;
+double CopyMbPerSecond(const fs::path& from, const fs::path& to) {
+  const auto start = Clock::now();
+  {
+    cw::InputFile in(from.string());
+    cw::ReplacingFile out;
+    out.Create(to.string());
+    std::vector<char> buffer(1 << 20);
+    std::istream& stream = in.Stream();
+    while (stream.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || stream.gcount() > 0) {
+      out.Stream().write(buffer.data(), stream.gcount());
+    }
+    out.Commit();
+  }
+  const double seconds = Seconds(start);
+  const double megabytes = Megabytes(fs::file_size(from));
+  fs::remove(to);
+  return megabytes / seconds;
+}
+
+struct Measure {
+  double mbPerSecond = 0;
+  double peakRssMb = 0;
+  bool failed = false;
+};
+
+// The refilm of one workload, in the child process that calls it.
+int RefilmWorkload(const Source& source, const std::string& workload, const fs::path& dir) {
+  fs::current_path(dir);
+  cw::Context context;
+  cw::RefilmOptions& options = context.options;
+  options.sourceDemo = source.demo.string();
+  options.resultDemo = (dir / (source.name + "-" + workload + ".dem")).string();
+  options.scriptFile = (dir / (workload + ".cam")).string();
+  options.playWhenDone = false;
+  options.autoRun = true;
+  options.generateScript = workload == "generated";
+  if (workload == "busy") cw::test::TurnEveryOptionOn(options);
+  if (workload != "generated") {
+    std::ofstream(options.scriptFile) << (workload == "busy" ? cw::test::BusyScript(source.seconds)
+                                                             : std::string("0 stay p~0.3 p~0.3 p+30\n0 view p\n"));
+  }
+  std::ofstream(dir / (source.map + ".log")) << source.zones;
+  cw::test::RecordingPlatform platform;
+  const cw::RunOutcome outcome = cw::RefilmDemo(context, platform);
+  fs::remove(options.resultDemo);
+  return outcome == cw::RunOutcome::Refused ? 1 : 0;
+}
+
+Measure Run(const Source& source, const std::string& workload, const fs::path& dir) {
+  std::fflush(stdout);
+  const auto start = Clock::now();
+  const pid_t child = fork();
+  if (child == 0) _exit(RefilmWorkload(source, workload, dir));
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  Measure measure;
+  measure.mbPerSecond = Megabytes(fs::file_size(source.demo)) / Seconds(start);
+  measure.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  measure.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  return measure;
+}
+
+std::string Measured(const Source& source, const BenchOptions& bench, const fs::path& dir) {
+  const double sourceMb = Megabytes(fs::file_size(source.demo));
+  const double copy = CopyMbPerSecond(source.demo, dir / "copy.dem");
+  std::printf("%-10s %8.1f MB   copy %8.1f MB/s\n", source.name.c_str(), sourceMb, copy);
+  std::ostringstream json;
+  json << "{\"source\":\"" << source.name << "\",\"size_mb\":" << sourceMb << ",\"copy_mb_s\":" << copy;
+  for (const std::string& workload : bench.workloads) {
+    const Measure measure = Run(source, workload, dir);
+    const double share = measure.mbPerSecond / copy;
+    std::printf("  %-10s refilm %8.1f MB/s   %.3f of the copy   peak RSS %6.1f MB%s\n", workload.c_str(),
+                measure.mbPerSecond, share, measure.peakRssMb, measure.failed ? "   (refused)" : "");
+    json << ",\"" << workload << "\":{\"refilm_mb_s\":" << measure.mbPerSecond << ",\"ratio\":" << share
+         << ",\"peak_rss_mb\":" << measure.peakRssMb << ",\"refused\":" << (measure.failed ? "true" : "false") << "}";
+  }
+  json << "}";
+  return json.str();
+}
+
+fs::path SharedDemos() {
+  const fs::path here = fs::path(CAMWRIGHT_SOURCE_DIR) / ".." / "shared" / "demos";
+  return fs::exists(here / kRealDemo) ? here : fs::path();
 }
 
 }  // namespace
@@ -106,57 +270,32 @@ void WriteScript(const fs::path& path, const std::string& text) {
 int main(int argc, char** argv) {
   BenchOptions bench;
   if (!ParseArguments(argc, argv, bench)) {
-    std::fprintf(stderr, "Usage: refilm-bench [--size MB] [--busy] [--keep] [--dir DIR]\n");
+    std::fprintf(stderr,
+                 "Usage: refilm-bench [--size MB] [--source synthetic|real|both] [--workloads plain,busy,generated]\n"
+                 "                    [--json FILE] [--dir DIR] [--keep]\n");
     return 2;
   }
   const fs::path dir =
       bench.dir.empty() ? fs::temp_directory_path() / ("camwright-bench-" + std::to_string(getpid())) : bench.dir;
   fs::create_directories(dir);
-  const fs::path source = dir / "source.dem";
-  const fs::path copy = dir / "copy.dem";
-  const fs::path result = dir / "result.dem";
-  const fs::path script = dir / "bench.cam";
 
-  auto start = Clock::now();
-  const cw::test::SyntheticDemoOptions demo;
-  const float seconds = BuildDemo(source, bench.sizeMb, demo);
-  const double sourceMb = Megabytes(fs::file_size(source));
-  std::printf("source   %8.1f MB, %.0f s of demo time, built in %.2f s, peak RSS %ld KB\n", sourceMb, seconds,
-              Seconds(start), PeakRssKb());
-
-  start = Clock::now();
-  CopyFile(source, copy);
-  const double copySeconds = Seconds(start);
-  std::printf("copy     %8.1f MB/s  (%.2f s), peak RSS %ld KB\n", sourceMb / copySeconds, copySeconds, PeakRssKb());
-  fs::remove(copy);
-
-  WriteScript(script, bench.busy ? cw::test::BusyScript(seconds) : "0 stay p~0.3 p~0.3 p+30\n0 view p\n");
-  cw::Context context;
-  context.options.sourceDemo = source.string();
-  context.options.resultDemo = result.string();
-  context.options.scriptFile = script.string();
-  context.options.generateScript = false;
-  context.options.playWhenDone = false;
-  if (bench.busy) cw::test::TurnEveryOptionOn(context.options);
-  cw::test::RecordingPlatform platform;
-
-  start = Clock::now();
-  const cw::RunOutcome outcome = cw::RefilmDemo(context, platform);
-  const double refilmSeconds = Seconds(start);
-  const double resultMb = fs::exists(result) ? Megabytes(fs::file_size(result)) : 0.0;
-  std::printf("refilm   %8.1f MB/s  (%.2f s, %s script, result %.1f MB), peak RSS %ld KB\n", sourceMb / refilmSeconds,
-              refilmSeconds, bench.busy ? "busy" : "plain", resultMb, PeakRssKb());
-  std::printf("ratio    refilm takes %.2f times as long as a copy\n", refilmSeconds / copySeconds);
-  // The one thing that grows with the demo: the trajectories of the
-  // entities the script follows.
-  long points = 0;
-  for (int entity = 0; entity < cw::kEntityTableSize; ++entity) points += context.entities.PointCount(entity);
-  std::printf("tracks   %ld trajectory points kept (%.1f MB of points)\n", points,
-              Megabytes(static_cast<std::uintmax_t>(points) * sizeof(cw::TrackPoint)));
-  for (const auto& message : platform.messages) {
-    std::printf("message  %s: %s\n", message.caption.c_str(), message.text.c_str());
+  std::vector<Source> sources;
+  if (bench.sources != "real") sources.push_back(BuildSynthetic(dir, bench.sizeMb));
+  if (bench.sources != "synthetic") {
+    const fs::path shared = SharedDemos();
+    if (shared.empty()) {
+      std::printf("real       skipped: %s is not beside the project\n", kRealDemo);
+    } else {
+      sources.push_back(BuildReal(dir, bench.sizeMb, shared));
+    }
   }
-
+  std::vector<std::string> lines;
+  for (const Source& source : sources) lines.push_back(Measured(source, bench, dir));
+  for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+  if (!bench.json.empty()) {
+    std::ofstream json(bench.json, std::ios::app);
+    for (const std::string& line : lines) json << line << '\n';
+  }
   if (!bench.keep) fs::remove_all(dir);
-  return outcome == cw::RunOutcome::Refused ? 1 : 0;
+  return 0;
 }
