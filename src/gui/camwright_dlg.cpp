@@ -339,8 +339,14 @@ void CCamwrightDlg::WriteControls() {
 
 bool CCamwrightDlg::OnInitDialog() {
   WriteControls();
-  shirtColor_->setCurrentIndex(0);  // white
-  pantsColor_->setCurrentIndex(4);  // red
+  // The fields of an option that starts on (given on the command line) are
+  // ready to edit, as after a click on its box.
+  for (const auto& [box, fields] :
+       {std::pair{changeColors_, std::vector<QWidget*>{shirtColor_, pantsColor_}},
+        std::pair{printCredits_, std::vector<QWidget*>{runBy_, filmingBy_}},
+        std::pair{chainDemo_, std::vector<QWidget*>{chainName_}}, std::pair{setFps_, std::vector<QWidget*>{fps_}}}) {
+    for (QWidget* field : fields) field->setEnabled(box->isChecked());
+  }
   if (options_.autoRun) {
     OnGo();
     return !closed_;

@@ -53,18 +53,17 @@ int RunProgram(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/camwright/icon.png")));
   // QApplication has taken its own options (such as -platform) out of argv;
   // what remains is read as the command-line program reads it.
-  const cw::Arguments arguments = cw::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
-  if (arguments.request == cw::Request::Mistake) {
-    std::cerr << "camwright: " << arguments.mistake << '\n';
-    return 1;
-  }
+  const std::vector<std::string> rest(argv + 1, argv + argc);
+  const cw::Arguments arguments = cw::ParseArguments(rest);
+  // A mistake is told, with the usage, as the terminal program tells it.
+  if (arguments.request == cw::Request::Mistake) return cw::RunConsole(rest, std::cout, std::cerr, cw::Program::Dialog);
   cw::QtPlatform platform;
   cw::RefilmSession session;
   cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& options, cw::Platform& owner) {
     return DialogRefilm(session, options, owner);
   });
   platform.SetOwner(&app.CreateDialog());
-  return app.Run(arguments.names);
+  return app.Run(arguments.options);
 }
 
 }  // namespace

@@ -211,7 +211,9 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   }
 
   Report(context, platform);
-  if (options.playWhenDone && !options.autoRun) platform.RunCommand("play " + options.resultDemo);
+  if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
+    platform.RunCommand("play " + options.resultDemo);
+  }
   context.commands.RemoveAll();
   return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
 }
