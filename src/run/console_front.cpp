@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "run/arguments.h"
-#include "run/console_platform.h"
 #include "run/context.h"
+#include "run/progress.h"
 #include "run/refilm_options_cli.h"
 #include "run/refilm_run.h"
 #include "run/stop_signals.h"
@@ -52,9 +52,10 @@ constexpr const char* kHelp =
 
 constexpr const char* kHelpEnd =
     "\n"
-    "A refilm without problems prints nothing. A bad option or value is refused\n"
-    "before anything is written. Exit status: 0 done, 1 refused (an \"Error\" on\n"
-    "standard error), 2 done but the source was damaged.\n";
+    "A refilm without problems prints nothing; one that takes more than a second\n"
+    "shows its progress while standard error is a terminal. A bad option or value\n"
+    "is refused before anything is written. Exit status: 0 done, 1 refused (an\n"
+    "\"Error\" on standard error), 2 done but the source was damaged.\n";
 
 constexpr const char* kDialogUsage =
     "Usage: camwright [OPTION]... [RESULT.dem]\n"
@@ -117,7 +118,7 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
   }
   auto context = std::make_unique<Context>();
   context->options = parsed.options;
-  ConsolePlatform platform(out, err);
+  ProgressConsolePlatform platform(out, err, context->options.sourceDemo);
   StopSignals stopSignals;
   switch (RefilmDemoSafely(*context, platform)) {
     case RunOutcome::Done:
