@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "run/arguments.h"
+#include "run/batch.h"
 #include "run/context.h"
 #include "run/progress.h"
 #include "run/refilm_options_cli.h"
@@ -18,6 +19,7 @@ constexpr const char* kUsage =
     "Usage: camwright-cli [OPTION]... SOURCE.dem RESULT.dem\n"
     "  or:  camwright-cli [OPTION]... SOURCE.dem SCRIPT.cam RESULT.dem\n"
     "  or:  camwright-cli refilm [OPTION]... SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
+    "  or:  camwright-cli batch [OPTION]... (--script FILE | --generate) --out DIR DEMO...\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -33,6 +35,9 @@ constexpr const char* kHelp =
     "      name with single spaces.\n"
     "  RESULT.dem\n"
     "      One name alone is the result: the run is refused (no source).\n"
+    "  batch ... --out DIR DEMO...\n"
+    "      Every DEMO into DIR under its own name, several at once, with the same\n"
+    "      options (see \"camwright-cli batch --help\").\n"
     "\n"
     "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
     "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
@@ -101,6 +106,7 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
   switch (parsed.request) {
     case Request::Help:
       out << usage << (dialog ? kDialogHelp : kHelp) << RefilmOptionsHelp();
+      if (!dialog) out << '\n' << BatchOptionsHelp();
       out << (dialog ? kDialogHelpEnd : kHelpEnd);
       return out.flush() ? kExitDone : kExitRefused;
     case Request::Version:
@@ -147,6 +153,7 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"refilm", Refilm},
+    {"batch", BatchCommand},
 };
 
 }  // namespace
