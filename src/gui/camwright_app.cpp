@@ -15,14 +15,20 @@ CCamwrightDlg& CCamwrightApp::CreateDialog() {
 }
 
 bool CCamwrightApp::Start(const std::vector<std::string>& arguments) {
+  RefilmOptions prepared;
+  ApplyCommandLine(arguments, prepared);
+  return StartWith(prepared);
+}
+
+bool CCamwrightApp::StartWith(const RefilmOptions& prepared) {
   CCamwrightDlg& dialog = CreateDialog();
-  ApplyCommandLine(arguments, options_);
-  if (arguments.empty()) splash_.EnableSplash(true);
+  options_ = prepared;
+  if (!options_.autoRun) splash_.EnableSplash(true);
   return dialog.OnInitDialog();
 }
 
-int CCamwrightApp::Run(const std::vector<std::string>& arguments) {
-  if (Start(arguments)) dialog_->exec();
+int CCamwrightApp::Run(const RefilmOptions& prepared) {
+  if (StartWith(prepared)) dialog_->exec();
   // However the dialog closed, the program is over.
   return 0;
 }

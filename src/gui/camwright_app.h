@@ -24,8 +24,11 @@ class CCamwrightApp {
   // Returns false when the dialog has already closed (the automatic run is
   // over).
   bool Start(const std::vector<std::string>& arguments);
+  // The same with the options the command line prepared (ParseArguments):
+  // names were given when they ask for an automatic run.
+  bool StartWith(const RefilmOptions& prepared);
   // Start, then the dialog until it closes. The program's exit status.
-  int Run(const std::vector<std::string>& arguments);
+  int Run(const RefilmOptions& prepared);
 
   RefilmOptions& Options() { return options_; }
   CSplash& Splash() { return splash_; }

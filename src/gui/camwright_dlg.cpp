@@ -17,8 +17,8 @@
 
 #include "about_dlg.h"
 #include "fit_width_validator.h"
-#include "frame_rate.h"
 #include "name_rules.h"
+#include "refilm/option_values.h"
 #include "refilm/options.h"
 #include "run/platform.h"
 #include "splash_wnd.h"
@@ -298,17 +298,9 @@ bool CCamwrightDlg::ReadControls() {
 }
 
 bool CCamwrightDlg::ReadFrameRate() {
-  const std::optional<int> value = ParseInteger(fps_->text().toStdString());
-  std::string complaint;
-  if (!value) {
-    complaint = "Please enter an integer.";
-  } else {
-    options_.fps = *value;
-    if (*value < kMinimumFps || *value > kMaximumFps) {
-      complaint = "Please enter an integer between " + std::to_string(kMinimumFps) + " and " +
-                  std::to_string(kMaximumFps) + ".";
-    }
-  }
+  const FrameRateReading reading = cw::ReadFrameRate(fps_->text().toStdString());
+  if (reading.value) options_.fps = *reading.value;
+  const std::string& complaint = reading.complaint;
   if (complaint.empty()) return true;
   platform_.MessageBox(complaint, "Camwright", MessageKind::Error);
   movingFocus_ = true;
@@ -347,8 +339,14 @@ void CCamwrightDlg::WriteControls() {
 
 bool CCamwrightDlg::OnInitDialog() {
   WriteControls();
-  shirtColor_->setCurrentIndex(0);  // white
-  pantsColor_->setCurrentIndex(4);  // red
+  // The fields of an option that starts on (given on the command line) are
+  // ready to edit, as after a click on its box.
+  for (const auto& [box, fields] :
+       {std::pair{changeColors_, std::vector<QWidget*>{shirtColor_, pantsColor_}},
+        std::pair{printCredits_, std::vector<QWidget*>{runBy_, filmingBy_}},
+        std::pair{chainDemo_, std::vector<QWidget*>{chainName_}}, std::pair{setFps_, std::vector<QWidget*>{fps_}}}) {
+    for (QWidget* field : fields) field->setEnabled(box->isChecked());
+  }
   if (options_.autoRun) {
     OnGo();
     return !closed_;

@@ -25,12 +25,6 @@ class CSplash;
 // their own.
 using RunFunction = std::function<RunOutcome(RefilmOptions&, Platform&)>;
 
-// The colour names of the two colour boxes; an entry's index is the Quake
-// colour number.
-inline constexpr const char* kColorNames[] = {"white", "light brown", "light blue", "haki",   "red",
-                                              "brown", "gold",        "pink",       "purple", "purple2",
-                                              "gray",  "seewave",     "yellow",     "blue"};
-
 class CCamwrightDlg : public QDialog {
   Q_OBJECT
 

@@ -1,8 +1,12 @@
 // camwright: the dialog program. With file names it refilms them at once and
 // ends; without, it shows the splash and the dialog. Where no display can be
 // reached, file names are refilmed as the command-line program does.
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <QtWidgets/QApplication>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,6 +17,7 @@
 #include "run/console_front.h"
 #include "run/refilm_run.h"
 #include "run/stop_signals.h"
+#include "run/terminal.h"
 
 namespace {
 
@@ -36,11 +41,21 @@ cw::RunOutcome DialogRefilm(cw::RefilmSession& session, cw::RefilmOptions& optio
   return outcome;
 }
 
+// A refilm on the terminal draws its progress on standard error only when a
+// person watches it there.
+void MarkTerminalErrorStream() {
+  const char* term = std::getenv("TERM");
+  if (isatty(STDERR_FILENO) == 0 || (term != nullptr && std::strcmp(term, "dumb") == 0)) return;
+  winsize size{};
+  cw::MarkAsTerminal(std::cerr, ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0);
+}
+
 int RunProgram(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
   // Help and version are answered before Qt starts, so that they need no
   // display; so are names when no display can be reached.
   if (cw::AsksForHelpOrVersion(words) || (NoDisplay() && !words.empty())) {
+    MarkTerminalErrorStream();
     const int status = cw::RunConsole(words, std::cout, std::cerr, cw::Program::Dialog);
     cw::StopSignals::EndAsAsked();
     return status;
@@ -53,18 +68,17 @@ int RunProgram(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/camwright/icon.png")));
   // QApplication has taken its own options (such as -platform) out of argv;
   // what remains is read as the command-line program reads it.
-  const cw::Arguments arguments = cw::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
-  if (arguments.request == cw::Request::Mistake) {
-    std::cerr << "camwright: " << arguments.mistake << '\n';
-    return 1;
-  }
+  const std::vector<std::string> rest(argv + 1, argv + argc);
+  const cw::Arguments arguments = cw::ParseArguments(rest);
+  // A mistake is told, with the usage, as the terminal program tells it.
+  if (arguments.request == cw::Request::Mistake) return cw::RunConsole(rest, std::cout, std::cerr, cw::Program::Dialog);
   cw::QtPlatform platform;
   cw::RefilmSession session;
   cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& options, cw::Platform& owner) {
     return DialogRefilm(session, options, owner);
   });
   platform.SetOwner(&app.CreateDialog());
-  return app.Run(arguments.names);
+  return app.Run(arguments.options);
 }
 
 }  // namespace

@@ -9,7 +9,13 @@
 
 namespace cw {
 
-DemoSurvey SurveyDemo(const std::string& path) {
+namespace {
+
+constexpr int kBlocksBetweenProgress = 256;
+
+}  // namespace
+
+DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::streamoff)>& keepGoing) {
   DemoSurvey survey;
   InputFile file(path);
   std::istream& source = file.Stream();
@@ -20,7 +26,12 @@ DemoSurvey SurveyDemo(const std::string& path) {
   CBlock input;
   CBlock output;
   Vec3 angles{};
+  int blocks = 0;
   for (input.ReadFrom(source, angles); !input.IsEndMarker(); input.ReadFrom(source, angles)) {
+    if (keepGoing && ++blocks % kBlocksBetweenProgress == 0 && !keepGoing(BytesRead(source))) {
+      survey.stopped = true;
+      break;
+    }
     MessageLoop(*scratch, input, output);
     if (survey.protocol == 0 && scratch->parser.serverInfoSeen) {
       survey.protocol = scratch->parser.protocol;

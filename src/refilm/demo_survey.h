@@ -3,6 +3,8 @@
 // and the entity numbers it names.
 
 #include <bitset>
+#include <functional>
+#include <ios>
 #include <string>
 
 #include "base/protocol.h"
@@ -13,12 +15,15 @@ struct DemoSurvey {
   int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
   std::string worldModel;  // the first model of that svc_serverinfo: the map
   std::bitset<kEntityNumberSpace> used;
+  bool stopped = false;  // `keepGoing` asked for a stop: the rest is unknown
 };
 
 // Reads the demo with a context of its own, so that nothing of the caller's
 // state changes. Stops at the first svc_serverinfo of another protocol, since
 // such a demo is refused anyway and its messages cannot be read further.
-DemoSurvey SurveyDemo(const std::string& path);
+// `keepGoing`, when given, is told the bytes read now and then and may ask
+// for a stop by answering false.
+DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::streamoff)>& keepGoing = {});
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the
 // highest number below the client's limit that the demo never uses; then one

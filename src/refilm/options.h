@@ -29,7 +29,10 @@ struct RefilmOptions {
   std::string filmingBy;
   bool setFps = false;
   int fps = 20;
-  bool autoRun = false;
+  bool autoRun = false;  // the names came from the command line: run at once
+  // An automatic run plays its result only when the command line asked
+  // (--play); the dialog's "Play when done" is for the runs of its button.
+  bool playAfterAutoRun = false;
 };
 
 // The names an interactive start puts in the fields.

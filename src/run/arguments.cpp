@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "run/refilm_options_cli.h"
+
 namespace cw {
 namespace {
 
@@ -111,8 +113,6 @@ class Reader {
   CommandLine line;
 };
 
-constexpr OptionSpec kRefilmOptions[] = {kHelpOption, kVersionOption};
-
 }  // namespace
 
 bool CommandLine::Has(std::string_view name) const {
@@ -124,24 +124,27 @@ CommandLine ParseCommandLine(const std::vector<std::string>& words, std::span<co
 }
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
-  CommandLine line = ParseCommandLine(words, kRefilmOptions);
+  CommandLine line = ParseCommandLine(words, RefilmFormSpecs());
   Arguments arguments;
-  arguments.names = std::move(line.operands);
+  const auto asked = std::find_if(line.options.begin(), line.options.end(), [](const GivenOption& option) {
+    return option.name == kHelpOption.name || option.name == kVersionOption.name;
+  });
   if (!line.mistake.empty()) {
     arguments.request = Request::Mistake;
     arguments.mistake = std::move(line.mistake);
-  } else if (!line.options.empty()) {
-    arguments.request = line.options.front().name == kHelpOption.name ? Request::Help : Request::Version;
+  } else if (asked != line.options.end()) {
+    arguments.request = asked->name == kHelpOption.name ? Request::Help : Request::Version;
+  } else if (!ApplyRefilmForm(line, arguments.options, arguments.mistake)) {
+    arguments.request = Request::Mistake;
   }
+  arguments.names = std::move(line.operands);
   return arguments;
 }
 
 bool AsksForHelpOrVersion(const std::vector<std::string>& words) {
-  for (const std::string& word : words) {
-    if (word == "--") return false;
-    if (word == "--help" || word == "-h" || word == "--version") return true;
-  }
-  return false;
+  // Read as a refilm's words, so that "--run-by -h" is a credit, not a request.
+  const CommandLine line = ParseCommandLine(words, RefilmFormSpecs());
+  return line.Has(kHelpOption.name) || line.Has(kVersionOption.name);
 }
 
 }  // namespace cw

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "refilm/options.h"
+
 namespace cw {
 
 // One option a command knows.
@@ -52,10 +54,13 @@ enum class Request {
 struct Arguments {
   Request request = Request::Refilm;
   std::vector<std::string> names;  // every word that is no option, in order
+  // The run the words ask for: the dialog's defaults, the options given,
+  // then the names (see ApplyRefilmForm).
+  RefilmOptions options;
   std::string mistake;
 };
 
-// The words of a refilm: help, version and names.
+// The words of a refilm: help, version, the refilm's options and names.
 Arguments ParseArguments(const std::vector<std::string>& words);
 
 // Whether the words ask for help or the version, which a program answers

@@ -4,9 +4,10 @@
 #include <ostream>
 
 #include "run/arguments.h"
-#include "run/command_line.h"
-#include "run/console_platform.h"
+#include "run/batch.h"
 #include "run/context.h"
+#include "run/progress.h"
+#include "run/refilm_options_cli.h"
 #include "run/refilm_run.h"
 #include "run/stop_signals.h"
 #include "run/version.h"
@@ -15,9 +16,10 @@ namespace cw {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: camwright-cli SOURCE.dem RESULT.dem\n"
-    "  or:  camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem\n"
-    "  or:  camwright-cli refilm SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
+    "Usage: camwright-cli [OPTION]... SOURCE.dem RESULT.dem\n"
+    "  or:  camwright-cli [OPTION]... SOURCE.dem SCRIPT.cam RESULT.dem\n"
+    "  or:  camwright-cli refilm [OPTION]... SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
+    "  or:  camwright-cli batch [OPTION]... (--script FILE | --generate) --out DIR DEMO...\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -33,22 +35,36 @@ constexpr const char* kHelp =
     "      name with single spaces.\n"
     "  RESULT.dem\n"
     "      One name alone is the result: the run is refused (no source).\n"
+    "  batch ... --out DIR DEMO...\n"
+    "      Every DEMO into DIR under its own name, several at once, with the same\n"
+    "      options (see \"camwright-cli batch --help\").\n"
     "\n"
-    "Every option has its default: messages, console texts and centre prints\n"
-    "are removed, the player bleeds, the view fades out 5 seconds after the\n"
-    "intermission and the exact exit time is printed.\n"
+    "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
+    "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
+    "console texts and centre prints are removed, the player bleeds, the view\n"
+    "fades out 5 seconds after the intermission and the exact exit time is\n"
+    "printed.\n"
     "\n"
     "Options:\n"
-    "  -h, --help     print this help and exit\n"
-    "      --version  print the version and exit\n"
-    "      --         end the options: every word after it is a name\n"
+    "      --generate             write SCRIPT.cam from the demo first, as the\n"
+    "                             dialog's \"Generate automaticly\" does; the\n"
+    "                             two-name form always generates temp.cam\n"
+    "      --play                 run \"play RESULT.dem\" when done (off)\n"
+    "  -h, --help                 print this help and exit\n"
+    "      --version              print the version and exit\n"
+    "      --                     end the options: every word after it is a name\n"
+    "\n";
+
+constexpr const char* kHelpEnd =
     "\n"
-    "A refilm without problems prints nothing. Exit status: 0 done, 1 refused\n"
-    "(an \"Error\" on standard error), 2 done but the source was damaged.\n";
+    "A refilm without problems prints nothing; one that takes more than a second\n"
+    "shows its progress while standard error is a terminal. A bad option or value\n"
+    "is refused before anything is written. Exit status: 0 done, 1 refused (an\n"
+    "\"Error\" on standard error), 2 done but the source was damaged.\n";
 
 constexpr const char* kDialogUsage =
-    "Usage: camwright [RESULT.dem]\n"
-    "  or:  camwright SOURCE.dem [SCRIPT.cam] RESULT.dem\n";
+    "Usage: camwright [OPTION]... [RESULT.dem]\n"
+    "  or:  camwright [OPTION]... SOURCE.dem [SCRIPT.cam] RESULT.dem\n";
 
 constexpr const char* kDialogHelp =
     "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
@@ -58,15 +74,23 @@ constexpr const char* kDialogHelp =
     "argument is one name, as for camwright-cli: two are the source and the\n"
     "result (the script temp.cam is generated), three are source, script and\n"
     "result, one alone is the result (the run asks for a source). The refilm\n"
-    "runs at once with every option at its default, shows a message only when\n"
-    "something went wrong, and the program ends; when the run refuses the\n"
-    "names, the dialog stays open with them. Qt's own options (such as\n"
+    "runs at once with the options given and every other option at its default,\n"
+    "shows a message only when something went wrong, and the program ends; when\n"
+    "the run refuses the names, the dialog stays open with them. Options given\n"
+    "without names are set in the dialog. Qt's own options (such as\n"
     "-platform NAME) may come before the names.\n"
     "\n"
     "Options:\n"
-    "  -h, --help     print this help and exit\n"
-    "      --version  print the version and exit\n"
-    "      --         end the options: every word after it is a name\n"
+    "      --generate             write SCRIPT.cam from the demo first (\"Generate\n"
+    "                             automaticly\"); two names always generate temp.cam\n"
+    "      --play                 play the result after a run started with names\n"
+    "                             (off)\n"
+    "  -h, --help                 print this help and exit\n"
+    "      --version              print the version and exit\n"
+    "      --                     end the options: every word after it is a name\n"
+    "\n";
+
+constexpr const char* kDialogHelpEnd =
     "\n"
     "Without a display (neither DISPLAY nor WAYLAND_DISPLAY set, and no\n"
     "QT_QPA_PLATFORM asked for), names are refilmed on the terminal as\n"
@@ -81,7 +105,9 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
   const Arguments parsed = ParseArguments(arguments);
   switch (parsed.request) {
     case Request::Help:
-      out << usage << (dialog ? kDialogHelp : kHelp);
+      out << usage << (dialog ? kDialogHelp : kHelp) << RefilmOptionsHelp();
+      if (!dialog) out << '\n' << BatchOptionsHelp();
+      out << (dialog ? kDialogHelpEnd : kHelpEnd);
       return out.flush() ? kExitDone : kExitRefused;
     case Request::Version:
       out << kVersionText << '\n';
@@ -97,8 +123,8 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
     return kExitRefused;
   }
   auto context = std::make_unique<Context>();
-  ApplyCommandLine(parsed.names, context->options);
-  ConsolePlatform platform(out, err);
+  context->options = parsed.options;
+  ProgressConsolePlatform platform(out, err, context->options.sourceDemo);
   StopSignals stopSignals;
   switch (RefilmDemoSafely(*context, platform)) {
     case RunOutcome::Done:
@@ -127,6 +153,7 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"refilm", Refilm},
+    {"batch", BatchCommand},
 };
 
 }  // namespace

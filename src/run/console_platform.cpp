@@ -1,8 +1,10 @@
 #include "run/console_platform.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
 
+#include "run/shell_line.h"
 #include "run/stop_signals.h"
 
 namespace cw {
@@ -17,8 +19,24 @@ MessageAnswer ConsolePlatform::MessageBox(const std::string& text, const std::st
 
 bool ConsolePlatform::StopRequested() { return StopSignals::Requested(); }
 
+namespace {
+
+// As the dialog finds its program: an executable file of that plain name in
+// the current directory comes before the search path.
+bool ProgramInCurrentDirectory(const std::string& name) {
+  namespace fs = std::filesystem;
+  if (name.empty() || name.find('/') != std::string::npos) return false;
+  std::error_code error;
+  const fs::file_status status = fs::status(name, error);
+  constexpr fs::perms kExecutable = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+  return !error && fs::is_regular_file(status) && (status.permissions() & kExecutable) != fs::perms::none;
+}
+
+}  // namespace
+
 void ConsolePlatform::RunCommand(const std::string& commandLine) {
-  const int status = std::system(commandLine.c_str());
+  const std::string line = ShellLineFor(commandLine, ProgramInCurrentDirectory(ProgramOf(commandLine)));
+  const int status = std::system(line.c_str());
   (void)status;  // the command's own outcome is the user's business
 }
 

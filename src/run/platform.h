@@ -28,6 +28,9 @@ class Platform {
   // Asked between blocks: true when the user wants the run stopped (an
   // interrupt on the terminal). The run then ends without writing anything.
   virtual bool StopRequested() { return false; }
+  // Told now and then while a run reads its source: how much of the run's
+  // reading is done, from 0 to 1.
+  virtual void Progress(double /*fraction*/) {}
 };
 
 }  // namespace cw

@@ -1,6 +1,8 @@
 #include "run/refilm_run.h"
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -43,12 +45,38 @@ bool KeepForFrameRate(Context& context) {
   return keep;
 }
 
+// How far the run is through its reads of the source, for the platform: the
+// survey, the generator's when it generates, and the refilm, one share each.
+class ReadProgress {
+ public:
+  ReadProgress(Platform& owner, const std::string& source, int passes) : platform(owner), shares(passes) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(source, error);
+    if (!error) size = static_cast<double>(bytes);
+  }
+
+  void StartPass(int pass) { current = pass; }
+
+  void At(std::streamoff bytesRead) {
+    if (size <= 0 || bytesRead < 0) return;
+    const double read = std::min(1.0, static_cast<double>(bytesRead) / size);
+    platform.Progress((current + read) / shares);
+  }
+
+ private:
+  Platform& platform;
+  double shares;
+  double size = 0;
+  int current = 0;
+};
+
 void NoteRead(Context& context, ReadStatus status) {
   if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
 }
 
 // False when the platform asked for a stop.
-bool StreamBlocks(Context& context, Platform& platform, std::istream& source, std::ostream& result) {
+bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, std::istream& source,
+                  std::ostream& result) {
   CBlock input;
   CBlock output;
   output.Reset();
@@ -59,7 +87,10 @@ bool StreamBlocks(Context& context, Platform& platform, std::istream& source, st
   NoteRead(context, status);
   for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
     if (context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime) break;
-    if (blocks % kBlocksBetweenStopChecks == 0 && platform.StopRequested()) return false;
+    if (blocks % kBlocksBetweenStopChecks == 0) {
+      progress.At(BytesRead(source));
+      if (platform.StopRequested()) return false;
+    }
     const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
     if (output.Length() > 0 && KeepForFrameRate(context)) {
@@ -111,16 +142,20 @@ std::string ZoneFileName(const RefilmOptions& options, const DemoSurvey& survey)
 
 // Generates the script into `text`, from the zone file when there is one.
 // False when the platform asked for a stop.
-bool Generate(Context& context, Platform& platform, const std::string& zoneName, std::string& text) {
+bool Generate(Context& context, Platform& platform, ReadProgress& progress, const std::string& zoneName,
+              std::string& text) {
   std::unique_ptr<InputFile> zoneFile;
   if (FileExists(zoneName)) zoneFile = std::make_unique<InputFile>(zoneName);
   const bool withZones = zoneFile != nullptr && zoneFile->IsOpen();
   if (!zoneName.empty() && !withZones) platform.MessageBox(kNoZoneFileText, "Warning", MessageKind::Error);
   InputFile demo(context.options.sourceDemo);
   std::ostringstream script;
-  const bool finished = GenerateScript(context, context.generator, context.zones, demo.Stream(),
-                                       withZones ? &zoneFile->Stream() : nullptr, script,
-                                       [&platform] { return platform.StopRequested(); });
+  const bool finished =
+      GenerateScript(context, context.generator, context.zones, demo.Stream(),
+                     withZones ? &zoneFile->Stream() : nullptr, script, [&platform, &progress, &demo] {
+                       progress.At(BytesRead(demo.Stream()));
+                       return platform.StopRequested();
+                     });
   text = script.str();
   return finished;
 }
@@ -141,7 +176,12 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   run.lastBlockTime = 0;
 
   if (!CheckNames(options, platform)) return RunOutcome::Refused;
-  const DemoSurvey survey = SurveyDemo(options.sourceDemo);
+  ReadProgress progress(platform, options.sourceDemo, options.generateScript ? 3 : 2);
+  const DemoSurvey survey = SurveyDemo(options.sourceDemo, [&platform, &progress](std::streamoff bytesRead) {
+    progress.At(bytesRead);
+    return !platform.StopRequested();
+  });
+  if (survey.stopped) return Stopped(context);
   if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
   const int cameraEntity = ChooseCameraEntity(survey.used);
   if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
@@ -159,7 +199,8 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
       RefuseUnwritableScript(options, platform);
       return RunOutcome::Refused;
     }
-    if (!Generate(context, platform, zoneName, scriptText)) return Stopped(context);
+    progress.StartPass(1);
+    if (!Generate(context, platform, progress, zoneName, scriptText)) return Stopped(context);
     scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
     if (!scriptFile.Finish()) {
       RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
@@ -190,7 +231,8 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   ResetDirector(context.director);
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
-  if (!StreamBlocks(context, platform, source.Stream(), result.Stream())) return Stopped(context);
+  progress.StartPass(options.generateScript ? 2 : 1);
+  if (!StreamBlocks(context, platform, progress, source.Stream(), result.Stream())) return Stopped(context);
   if (source.ReadError() != 0) run.streamProblems = true;
 
   if (platform.StopRequested()) return Stopped(context);
@@ -211,7 +253,9 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   }
 
   Report(context, platform);
-  if (options.playWhenDone && !options.autoRun) platform.RunCommand("play " + options.resultDemo);
+  if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
+    platform.RunCommand("play " + options.resultDemo);
+  }
   context.commands.RemoveAll();
   return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
 }

@@ -82,7 +82,21 @@ FileReadBuffer::int_type FileReadBuffer::underflow() {
     return traits_type::eof();
   }
   setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+  filled_ += static_cast<std::streamoff>(got);
   return traits_type::to_int_type(*gptr());
+}
+
+FileReadBuffer::pos_type FileReadBuffer::seekoff(off_type offset, std::ios_base::seekdir way,
+                                                 std::ios_base::openmode which) {
+  if (offset != 0 || way != std::ios_base::cur || (which & std::ios_base::in) == 0) return pos_type(off_type(-1));
+  return pos_type(filled_ - (egptr() - gptr()));
+}
+
+std::streamoff BytesRead(std::istream& stream) {
+  // Not tellg(): at the end of the data it would set failbit.
+  std::streambuf* buffer = stream.rdbuf();
+  if (buffer == nullptr) return -1;
+  return std::streamoff(buffer->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
 }
 
 InputFile::InputFile(const std::string& path) {

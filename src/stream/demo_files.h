@@ -44,12 +44,20 @@ class FileReadBuffer : public std::streambuf {
 
  protected:
   int_type underflow() override;
+  // Tells the position (an offset of 0 from the current one) and nothing
+  // else: the file is read straight through.
+  pos_type seekoff(off_type offset, std::ios_base::seekdir way, std::ios_base::openmode which) override;
 
  private:
   std::FILE* file_;
   std::vector<char> buffer_;
+  std::streamoff filled_ = 0;  // bytes read from the file into the buffer so far
   int error_ = 0;
 };
+
+// How many bytes of `stream` have been read, for a progress report; -1 when
+// the stream cannot tell. Changes nothing of the stream's state.
+std::streamoff BytesRead(std::istream& stream);
 
 // A file read as raw bytes.
 class InputFile {

@@ -7,6 +7,7 @@
 
 #include "camwright_app.h"
 #include "recording_platform.h"
+#include "run/arguments.h"
 
 namespace {
 
@@ -147,6 +148,27 @@ class StartupTest : public QObject {
     QCOMPARE(f.runs.size(), std::size_t{2});
     QVERIFY(f.runs[1].autoRun);
     QVERIFY(f.app.CreateDialog().IsClosed());
+  }
+
+  // The dialog's controls carry the command line's options to the run, the
+  // colours too, and the fields of an option given are ready to edit.
+  void commandLineOptionsReachTheRun() {
+    Fixture f;
+    f.outcome = RunOutcome::Refused;
+    const cw::Arguments words = cw::ParseArguments(
+        {"--shirt", "blue", "--fps=30", "--run-by", "Ann", "--no-bleeding", "--play", "a.dem", "c.dem"});
+    QVERIFY(f.app.StartWith(words.options));
+    QCOMPARE(f.runs.size(), std::size_t{1});
+    const RefilmOptions& run = f.runs[0];
+    QVERIFY(run.changeColors && run.setFps && run.printCredits && !run.playerBleeding && run.playAfterAutoRun);
+    QCOMPARE(run.shirtColor, 13);
+    QCOMPARE(run.pantsColor, 4);
+    QCOMPARE(run.fps, 30);
+    QCOMPARE(QString::fromStdString(run.runBy), QString("Ann"));
+    for (const char* field : {"shirtColor", "pantsColor", "fps", "runBy", "filmingBy"}) {
+      QVERIFY2(f.app.CreateDialog().findChild<QWidget*>(field)->isEnabled(), field);
+    }
+    QVERIFY(!f.app.CreateDialog().findChild<QWidget*>("chainName")->isEnabled());
   }
 
   void automaticRunWithProblemsAlsoEndsTheProgram() {

@@ -2,8 +2,8 @@
 // and the shell line of the play command.
 #include <QtTest/QtTest>
 
-#include "frame_rate.h"
 #include "name_rules.h"
+#include "refilm/option_values.h"
 #include "shell_command.h"
 
 namespace {
