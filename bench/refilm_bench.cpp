@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
   // The one thing that grows with the demo: the trajectories of the
   // entities the script follows.
   long points = 0;
-  for (int entity = 0; entity < cw::kEntityTableSize; ++entity) points += context.entities.PointCount(entity);
+  for (int entity = 1; entity <= cw::kHighestEntity; ++entity) points += context.entities.PointCount(entity);
   std::printf("tracks   %ld trajectory points kept (%.1f MB of points)\n", points,
               Megabytes(static_cast<std::uintmax_t>(points) * sizeof(cw::TrackPoint)));
   for (const auto& message : platform.messages) {

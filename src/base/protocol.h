@@ -15,7 +15,6 @@ inline constexpr int kTextBufferSize = 2048;
 inline constexpr int kMaxSoundName = 63;  // the game keeps 64 bytes, terminator included
 
 // Entities.
-inline constexpr int kEntityTableSize = 450;  // entity numbers 0..449 are tracked
 inline constexpr int kCameraEntity = 449;
 inline constexpr int kPlayerEntity = 1;
 inline constexpr int kClientEntityLimit = 600;    // protocol-15 clients keep 600 entities

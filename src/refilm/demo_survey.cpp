@@ -38,14 +38,6 @@ int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used) {
   for (int entity = kClientEntityLimit - 1; entity > 0; --entity) {
     if (unused(entity)) return entity;
   }
-  int highest = kClientEntityLimit - 1;
-  for (int entity = kEntityNumberSpace - 1; entity >= kClientEntityLimit; --entity) {
-    if (!unused(entity)) {
-      highest = entity;
-      break;
-    }
-  }
-  if (highest < kHighestEntity) return highest + 1;
   for (int entity = kClientEntityLimit; entity <= kHighestEntity; ++entity) {
     if (unused(entity)) return entity;
   }

@@ -21,10 +21,11 @@ struct DemoSurvey {
 DemoSurvey SurveyDemo(const std::string& path);
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the
-// highest number below the client's limit that the demo never uses; then one
-// above the highest the demo uses, or the lowest it never uses from the limit
-// on. Never 0 (the world) and never above what an entity number can carry;
-// 0 when no number is left.
+// highest number below 600 (the original client's limit) that the demo never
+// uses; then the lowest from 600 on that it never uses, since the engines of
+// FitzQuake's family take only numbers below 8192 unless told otherwise.
+// Never 0 (the world) and never above what an entity number can carry; 0
+// when no number is left.
 int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used);
 
 }  // namespace cw

@@ -104,11 +104,7 @@ void MessageHandlers::SpawnBaseline(int start, const BaselineFields& baseline) {
   Copy(start);
   const int entity = baseline.entity;
   context.entities.used.set(static_cast<std::uint16_t>(entity));
-  if (entity >= 0 && entity < kEntityTableSize) {
-    BaselineOrigin& recorded = context.entities.baselines[static_cast<std::size_t>(entity)];
-    recorded.present = true;
-    recorded.origin = TrackedOrigin(baseline.origin);
-  }
+  context.entities.RecordBaseline(entity, TrackedOrigin(baseline.origin));
 }
 
 }  // namespace cw
