@@ -1,8 +1,9 @@
 #pragma once
-// A read of a whole demo ahead of its refilm: the network protocol it uses
+// A read of a whole demo ahead of its refilm: the network protocols it uses
 // and the entity numbers it names.
 
 #include <bitset>
+#include <cstdint>
 #include <string>
 
 #include "base/protocol.h"
@@ -12,12 +13,17 @@ namespace cw {
 struct DemoSurvey {
   int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
   std::string worldModel;  // the first model of that svc_serverinfo: the map
+  int levels = 0;          // svc_serverinfo messages read
+  // The first level that cannot be read: its protocol (0 when every level
+  // can be read) and, for protocol 999, its flags.
+  int unreadableProtocol = 0;
+  std::uint32_t unreadableFlags = 0;
   std::bitset<kEntityNumberSpace> used;
 };
 
-// Reads the demo with a context of its own, so that nothing of the caller's
-// state changes. Stops at the first svc_serverinfo of another protocol, since
-// such a demo is refused anyway and its messages cannot be read further.
+// Reads the demo without touching any of the caller's state. Stops at the
+// first level it cannot read, since such a demo is refused anyway and its
+// messages cannot be read further.
 DemoSurvey SurveyDemo(const std::string& path);
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the

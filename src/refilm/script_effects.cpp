@@ -86,6 +86,8 @@ int MessageTypeOfText(const std::string& kind) {
 
 }  // namespace
 
+int SoundListSize(const StreamState& stream) { return stream.Extended() ? kLargeSoundListSize : kNameTableSize; }
+
 void PaletteStage(RefilmContext& context, CBlock& out) {
   CommandList& list = context.commands.palette;
   const float demoTime = context.run.demoTime;
@@ -167,7 +169,7 @@ void ExtendSoundList(RefilmContext& context, CBlock& out, int room) {
     if (sounds.Numbered(slot)) return true;
     const std::string& name = sounds.Name(slot);
     const int cost = static_cast<int>(name.size()) + 1;
-    if (parser.soundCount >= kNameTableSize || cost > room) return false;
+    if (parser.soundCount >= static_cast<int>(names.size()) || cost > room) return false;
     room -= cost;
     const int index = parser.soundCount++;
     names[static_cast<std::size_t>(index)] = name;
