@@ -23,6 +23,56 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 std::string AsString(const MessageBytes& m) { return {m.Bytes().begin(), m.Bytes().end()}; }
 
+using cw::test::Encoding;
+namespace wire = cw::test::wire;
+
+// Protocol 666, and 999 in each width of its coordinates and angles.
+const Encoding kModernLevels[] = {
+    {wire::kFitzQuake, 0},
+    {wire::kRmq, 0},
+    {wire::kRmq, wire::k24BitCoord | wire::kShortAngle},
+    {wire::kRmq, wire::kFloatCoord | wire::kFloatAngle},
+    {wire::kRmq, wire::kInt32Coord | wire::kShortAngle},
+};
+
+// A level's server info and signon, with every message its protocol adds.
+MessageBytes ModernSignon(const Encoding& level) {
+  MessageBytes m;
+  cw::test::ServerInfo info{level.protocol, 1, 0, "Modern", {"maps/seed.bsp", "progs/player.mdl"}, {"misc/talk.wav"}};
+  info.flags = level.flags;
+  m.ServerInfoMessage(info).SignonNum(1).Skybox("sky").Fog(50, 10, 20, 30, 100).Bf();
+  m.SpawnBaseline2({1, 300, 400, 0, 0, {1, 2, 3}, {0, 90, 0}, 128, 16}).SpawnBaseline({838, 2, 0, 0, 0, {4, 5, 6}, {}});
+  m.SpawnStatic2({0, 2, 1, 0, 0, {7, 8, 9}, {}, 64, std::nullopt}).SpawnStaticSound2({1, 2, 3}, 300, 255, 64);
+  return m.SetView(1).SignonNum(2);
+}
+
+// A frame of that level: time, client data with high bytes, updates with
+// every extension, a far entity's sound, effects.
+MessageBytes ModernFrame(const Encoding& level, int frame) {
+  MessageBytes m(level);
+  cw::test::ClientData data;
+  data.health = 50;
+  data.weapon2 = 1;
+  data.weaponAlpha = 128;
+  m.Time(static_cast<float>(frame) * 0.05f).ClientDataMessage(data);
+  cw::test::EntityUpdate player;
+  player.origin[0] = -5000.5f + static_cast<float>(frame);
+  player.origin[1] = 20.25f;
+  player.angles[1] = 200.0f;
+  player.alpha = 200;
+  player.lerpFinish = 25;
+  m.EntityUpdateMessage(player);
+  cw::test::EntityUpdate far;
+  far.entity = 9000;
+  far.origin[2] = 64.0f;
+  far.scale = 32;
+  far.frame2 = 1;
+  far.model2 = 1;
+  m.EntityUpdateMessage(far).PlaySound({9000, 9, 300, {1, 2, 3}, 200, 64});
+  m.TempEntityMessage({5, 1, {0, 0, 0}, {8, 8, 8}, 0, 0}).Particle({1, 2, 3}, {0, 0, 1}, 20, 73);
+  return m.Damage(1, 2, {4, 5, 6}).SetAngle({0, 90, 0}).Achievement("A").LocalSound(300);
+}
+
 void WriteBlockSeeds(const fs::path& dir) {
   const MessageBytes messages[] = {
       MessageBytes().Nop(),
@@ -41,6 +91,10 @@ void WriteBlockSeeds(const fs::path& dir) {
   };
   int n = 0;
   for (const MessageBytes& m : messages) Write(dir / ("messages-" + std::to_string(n++)), AsString(m));
+  for (const Encoding& level : kModernLevels) {
+    Write(dir / ("modern-signon-" + std::to_string(n)), AsString(ModernSignon(level)));
+    Write(dir / ("modern-frame-" + std::to_string(n++)), AsString(ModernFrame(level, 3)));
+  }
   cw::test::SyntheticDemoOptions options;
   for (int frame : {0, 25, 35, 80, 100}) {
     Write(dir / ("frame-" + std::to_string(frame)), AsString(cw::test::SyntheticFrame(options, frame)));
@@ -56,6 +110,19 @@ void WriteRunSeeds(const fs::path& dir) {
   Write(dir / "cut-inside-a-block", demo.substr(0, demo.size() / 2 + 7));
   Write(dir / "first-line-only", "-1\n");
   Write(dir / "empty", "");
+  // Every modern level in turn, each with an intermission: a demo that
+  // changes protocol at each level.
+  cw::test::DemoBuilder modern;
+  for (const Encoding& level : kModernLevels) {
+    modern.Block(ModernSignon(level));
+    for (int frame = 1; frame <= 20; ++frame) {
+      MessageBytes m = ModernFrame(level, frame);
+      if (frame == 15) m.Intermission();
+      modern.Block(m);
+    }
+  }
+  modern.Block(MessageBytes().Disconnect());
+  Write(dir / "modern-levels", modern.Build());
   cw::test::DemoBuilder lying;
   lying.FirstLine("2\n").Block(MessageBytes().Time(1.0f).Nop()).RawBlock(70000, {0, 0, 0}, {7, 0, 0, 0, 0});
   Write(dir / "lying-length", lying.Build());

@@ -26,12 +26,13 @@ TEST(CameraEntity, TakesTheHighestFreeNumberBelowTheClientsLimit) {
   EXPECT_EQ(ChooseCameraEntity(used), 597);
 }
 
-TEST(CameraEntity, GoesAboveTheDemosHighestWhenAllAreTaken) {
+TEST(CameraEntity, TakesTheLowestFreeNumberFrom600WhenAllBelowAreTaken) {
   Used used;
   for (int i = 0; i < 700; ++i) used.set(static_cast<std::size_t>(i));
+  used.set(9000);
   EXPECT_EQ(ChooseCameraEntity(used), 700);
   used.reset(650);
-  EXPECT_EQ(ChooseCameraEntity(used), 700);
+  EXPECT_EQ(ChooseCameraEntity(used), 650);
 }
 
 TEST(CameraEntity, BaselinesAndUpdatesCountAsUse) {

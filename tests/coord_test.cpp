@@ -36,6 +36,8 @@ TEST(ParseCoord, OneTokenStandsForAllThreeAxes) {
       {"e1", {0, 1, 0}},
       {"e7", {0, 7, 0}},
       {"e449", {0, 449, 0}},
+      {"e838", {0, 838, 0}},
+      {"e32767", {0, 32767, 0}},
       {"p~0.3", {0.3f, 1, 0}},
       {"p+30", {0, 1, 30}},
       {"e7-64", {0, 7, -64}},
@@ -53,11 +55,11 @@ TEST(ParseCoord, OneTokenStandsForAllThreeAxes) {
       {"e", {0, 0, 0}},
       {"Now", {0, 0, 0}},  // words are case-sensitive
       {"", {0, 0, 0}},
-      // Entity numbers the table cannot hold name no entity.
-      {"e450", {0, 0, 0}},
+      // Entity numbers no entity message can carry name no entity.
+      {"e32768", {0, 0, 0}},
       {"e99999999999", {0, 0, 0}},
-      {"e450+5", {0, 0, 5}},
-      {"e500~1", {1, 0, 0}},
+      {"e32768+5", {0, 0, 5}},
+      {"e40000~1", {1, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");
@@ -96,13 +98,11 @@ TEST(ParseCoord, MarksTheEntitiesItNamesForTracking) {
   ParseCoord("e7-64 p now", *entities);
   EXPECT_TRUE(entities->IsReferenced(7));
   EXPECT_TRUE(entities->IsReferenced(1));
-  int referenced = 0;
-  for (const int flag : entities->entityReferenced) referenced += flag != 0;
-  EXPECT_EQ(referenced, 2);
+  EXPECT_EQ(entities->ReferencedCount(), 2);
 
   auto untouched = std::make_unique<EntityTable>();
-  ParseCoord("e0 e450 now+5", *untouched);
-  for (const int flag : untouched->entityReferenced) EXPECT_EQ(flag, 0);
+  ParseCoord("e0 e32768 now+5", *untouched);
+  EXPECT_EQ(untouched->ReferencedCount(), 0);
 }
 
 class EvaluateTest : public ::testing::Test {
@@ -150,9 +150,9 @@ TEST_F(EvaluateTest, TracksOnlyReferencedEntities) {
   EXPECT_EQ(point, (Vec3{0, 0, 0}));
 }
 
-TEST_F(EvaluateTest, EntityNumbersOutsideTheTableAreFixed) {
+TEST_F(EvaluateTest, EntitiesWithoutATrajectoryAreFixed) {
   CCoord coord;
-  coord.entity = {600, -7, 450};
+  coord.entity = {600, -7, 40000};
   coord.offset = {1, 2, 3};
   Vec3 point{};
   Evaluate(coord, point, *entities, 1);

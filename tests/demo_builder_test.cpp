@@ -1,5 +1,5 @@
-// The synthetic demo builder writes what protocol 15 says, byte by byte: the
-// tests of the parser are only as good as the demos they are fed.
+// The synthetic demo builder writes what protocols 15, 666 and 999 say, byte
+// by byte: the tests of the parser are only as good as the demos they are fed.
 
 #include "demo_builder.h"
 
@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "refilm/message_loop.h"
@@ -41,6 +43,25 @@ TEST(MessageBytesFields, CoordAndAngleEncodings) {
     MessageBytes angle;
     angle.Angle(c.value);
     EXPECT_EQ(angle.Bytes(), Bytes{static_cast<std::uint8_t>(c.angle)});
+  }
+}
+
+TEST(MessageBytesFields, WidthsOfProtocol999) {
+  struct Case {
+    std::uint32_t flags;
+    Bytes coord;  // of -2.75
+    Bytes angle;  // of 90
+  };
+  const Case cases[] = {
+      {0, {0xEA, 0xFF}, {64}},
+      {wire::k24BitCoord | wire::kShortAngle, {0xFD, 0xFF, 64}, {0x00, 0x40}},  // -3 and 64/255; a quarter turn
+      {wire::kFloatCoord | wire::kFloatAngle, {0x00, 0x00, 0x30, 0xC0}, {0x00, 0x00, 0xB4, 0x42}},
+      {wire::kInt32Coord, {0xD4, 0xFF, 0xFF, 0xFF}, {64}},  // -44 sixteenths
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    EXPECT_EQ(MessageBytes(Encoding{wire::kRmq, c.flags}).Coord(-2.75f).Bytes(), c.coord);
+    EXPECT_EQ(MessageBytes(Encoding{wire::kRmq, c.flags}).Angle(90.0f).Bytes(), c.angle);
   }
 }
 
@@ -249,6 +270,56 @@ TEST(BuilderParserAgreement, EveryMessageIsCopiedWhole) {
     EXPECT_EQ(RunMessageLoop(context, block.Bytes()), block.Bytes());
     EXPECT_EQ(context.run.demoTime, 99.5f);
     EXPECT_FALSE(context.run.streamProblems);
+  }
+}
+
+// The same in protocols 666 and 999, in each width of 999: every message
+// these protocols add or change, every field of FitzQuake's, alone and all
+// together, in one block that must come out whole.
+TEST(BuilderParserAgreement, EveryMessageOfProtocols666And999IsCopiedWhole) {
+  std::vector<EntityUpdate> updates(7);
+  updates[0].alpha = 128;
+  updates[1].scale = 32;
+  updates[2].frame2 = 1;
+  updates[3].model2 = 2;
+  updates[4].lerpFinish = 25;
+  updates[5].extraFlags = 1 << 24;  // a fourth flag byte, no field
+  EntityUpdate& all = updates[6];
+  all.alpha = all.scale = all.frame2 = all.model2 = all.lerpFinish = all.model = 1;
+  all.angles[0] = 10.0f;
+  std::vector<ClientData> clients(5);
+  clients[1].weapon2 = 1;
+  clients[2].weaponFrame2 = 1;
+  clients[3].weaponAlpha = 1;
+  ClientData& every = clients[4];
+  every.weapon2 = every.armor2 = every.ammo2 = every.shells2 = every.nails2 = every.rockets2 = every.cells2 = 1;
+  every.weaponFrame2 = every.weaponAlpha = every.viewHeight = 2;
+  const Baseline wide{300, 400, 500, 1, 2, {1.5f, -2.5f, 3.5f}, {90, 180, 270}, 128, 16};
+  const Baseline narrow{301, 4, 5, 1, 2, {1, 2, 3}, {0, 0, 0}};
+  for (const std::uint32_t flags : {0u, wire::k24BitCoord | wire::kShortAngle, wire::kFloatCoord | wire::kFloatAngle,
+                                    wire::kInt32Coord | wire::kShortAngle}) {
+    for (const int protocol : {wire::kFitzQuake, wire::kRmq}) {
+      SCOPED_TRACE(std::to_string(protocol) + " flags " + std::to_string(flags));
+      MessageBytes block;
+      block.ServerInfoMessage({protocol, 1, 0, "", {}, {}, flags});
+      for (EntityUpdate& update : updates) {
+        update.entity = 9000;
+        update.origin[0] = -5000.5f;
+        block.EntityUpdateMessage(update);
+      }
+      for (const ClientData& data : clients) block.ClientDataMessage(data);
+      block.PlaySound({9000, 3, 300, {1, 2, 3}, 200, 64}).PlaySound({5, 9, 3, {1, 2, 3}, {}, {}});
+      block.PlaySound({5, 1, 3, {1, 2, 3}, {}, {}}).SetAngle({10, 20, 30}).Particle({1, 2, 3}, {0, 0, 1}, 20, 73);
+      block.Damage(1, 2, {1, 2, 3}).SpawnStatic(narrow).SpawnBaseline(narrow).SpawnStaticSound({1, 2, 3}, 4, 5, 6);
+      block.TempEntityMessage({13, 5, {1, 2, 3}, {4, 5, 6}, 0, 0}).TempEntityMessage({12, 0, {1, 2, 3}, {}, 7, 8});
+      block.TempEntityMessage({11, 0, {1, 2, 3}, {}, 0, 0}).Skybox("sky1").Bf().Fog(50, 10, 20, 30, 250);
+      block.SpawnBaseline2(wide).SpawnBaseline2(narrow).SpawnStatic2(wide).SpawnStaticSound2({1, 2, 3}, 300, 5, 6);
+      block.Achievement("ACH_1").LocalSound(7).LocalSound(700).Version(protocol).Time(99.5f);
+      Context context = QuietContext();
+      EXPECT_EQ(RunMessageLoop(context, block.Bytes()), block.Bytes());
+      EXPECT_EQ(context.run.demoTime, 99.5f);
+      EXPECT_FALSE(context.run.streamProblems);
+    }
   }
 }
 

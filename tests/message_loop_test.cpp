@@ -214,21 +214,23 @@ TEST(EntityTracking, BaselinesAreForgottenAtServerInfo) {
   EXPECT_EQ(context->entities.LatestPoint(7)->y, 0.0f);
 }
 
-TEST(EntityTracking, OnlyReferencedEntitiesBelow450GetPoints) {
+TEST(EntityTracking, OnlyReferencedEntitiesGetPoints) {
   auto context = test::QuietContext();
   context->entities.Reference(5);
-  context->entities.Reference(450);  // out of the table: ignored
+  context->entities.Reference(838);
+  context->entities.Reference(40000);  // no entity can have it: ignored
   Bytes block;
   Append(block, {0x82, 0, 8, 0});  // entity 0
   Append(block, {0x82, 6, 8, 0});  // not referenced
-  Append(block, {0x83, 0x40});     // entity 450 as a short
-  AppendShort(block, 450);
+  Append(block, {0x83, 0x40});     // entity 838 as a short
+  AppendShort(block, 838);
   Append(block, {8, 0});
   Append(block, {0x82, 5, 8, 0, 0x82, 5, 16, 0});  // two updates of 5 in one block
   test::RunMessages(*context, block);
   EXPECT_EQ(context->entities.PointCount(0), 0);
   EXPECT_EQ(context->entities.PointCount(6), 0);
-  EXPECT_EQ(context->entities.PointCount(450), 0);
+  EXPECT_EQ(context->entities.PointCount(838), 1);
+  EXPECT_FALSE(context->entities.IsReferenced(40000));
   ASSERT_EQ(context->entities.PointCount(5), 2);
   EXPECT_EQ(context->entities.LatestPoint(5)->x, 2.0f);  // the later one is the newest
 }

@@ -131,10 +131,23 @@ TEST_F(RefilmRun, ChecksTheNamesInOrderAndWritesNothing) {
 }
 
 TEST_F(RefilmRun, OtherProtocolsAreRefusedBeforeAnythingIsWritten) {
-  dir.Write("in.dem", test::MakeDemo("-1\n", {ServerInfo(666), {svc_disconnect}}));
+  // At any level: the second one here.
+  dir.Write("in.dem", test::MakeDemo("-1\n", {ServerInfo(666), ServerInfo(15), ServerInfo(777), {svc_disconnect}}));
   EXPECT_EQ(Run(), RunOutcome::Refused);
   ExpectOnlyError("The source file \"" + dir.Path("in.dem") +
-                  "\" uses network protocol 666. Only protocol 15 demos can be refilmed.");
+                  "\" uses network protocol 777. Only protocol 15, 666 and 999 demos can be refilmed.");
+  EXPECT_FALSE(dir.Exists("out.dem"));
+}
+
+TEST_F(RefilmRun, Protocol999WithMoreFlagsIsRefused) {
+  Bytes info = {svc_serverinfo};
+  test::AppendLong(info, 999);
+  test::AppendLong(info, static_cast<std::int32_t>(0x80000082u));
+  Append(info, {1, 0, 0, 0, 0});
+  dir.Write("in.dem", test::MakeDemo("-1\n", {info, {svc_disconnect}}));
+  EXPECT_EQ(Run(), RunOutcome::Refused);
+  ExpectOnlyError("The source file \"" + dir.Path("in.dem") +
+                  "\" uses network protocol 999 with flags 2147483778, which can't be refilmed.");
   EXPECT_FALSE(dir.Exists("out.dem"));
 }
 

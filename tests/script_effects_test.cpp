@@ -233,5 +233,31 @@ TEST(SoundList, AFullListTakesNoMoreAndTheSoundPlaysNothing) {
   EXPECT_EQ(context->commands.sounds.Number(context->commands.event.Head().soundSlot), 0);
 }
 
+TEST(SoundList, ALongListOf666AndAnEntityPast8191TakeShorts) {
+  auto context = test::QuietContext();
+  context->commands.AppendSound(Sound("new/one.wav", 9000, false));
+  context->commands.AppendSound(Sound("new/one.wav", 9000, false));
+  Bytes block = {11};
+  test::AppendLong(block, 666);
+  Append(block, {1, 0});
+  AppendString(block, "level");
+  Append(block, {0});  // no models; 299 sounds, more than a byte numbers
+  for (int i = 1; i <= 299; ++i) AppendString(block, "s" + std::to_string(i) + ".wav");
+  Append(block, {0});
+  test::RunMessages(*context, block);
+  EXPECT_EQ(context->commands.sounds.Number(0), 300);
+  context->director.cameraPlace.offset = {1, 1, 1};  // an entity never placed: the camera's spot
+  Bytes expected = {6, SND_ATTENUATION | SND_LARGEENTITY | SND_LARGESOUND, 64};
+  AppendShort(expected, 9000);
+  expected.push_back(0);  // channel
+  AppendShort(expected, 300);
+  for (int v : {8, 8, 8}) AppendShort(expected, v);
+  EXPECT_EQ(EndOfBlock(*context, 0), expected);
+  // Protocol 15 has no room for such an entity: no sound.
+  context->stream.ResetProtocol();
+  EXPECT_TRUE(EndOfBlock(*context, 0).empty());
+  EXPECT_TRUE(context->commands.event.Empty());
+}
+
 }  // namespace
 }  // namespace cw

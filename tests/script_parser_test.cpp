@@ -109,9 +109,9 @@ TEST_F(ScriptTest, LinesThatStoreNothing) {
       "10 sound \"misc/talk",
       "10 sound \"\"",
       "10 sound p\"\" v0.5",
-      "10 sound e450 \"misc/talk\"",
+      "10 sound e32768 \"misc/talk\"",
       "10 sound e-1 \"misc/talk\"",
-      "10 eyes 450",
+      "10 eyes 32768",
       "10 eyes -1",
       "10 sound \"" + std::string(60, 'a') + "\"",  // 64 characters with .wav: longer than the game's names
   };

@@ -96,8 +96,12 @@ bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& z
   state = GeneratorState{};
   SkipFirstLine(demo);  // the CD track line
 
-  // The time of an earlier run must not date this demo's first lines.
+  // The time of an earlier run must not date this demo's first lines, nor
+  // its protocol or exits those of this demo.
   context.run.demoTime = 0;
+  context.stream.ResetProtocol();
+  context.parser.levelsSeen = 0;
+  context.parser.levelExitTimes.clear();
   CBlock input;
   CBlock output;
 
@@ -115,10 +119,21 @@ bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& z
     return true;
   }
   ReadDispositionFile(*zoneFile, zones);
+  bool firstLevel = true;
   for (int blocks = 1; ReadBlock(context, demo, input); ++blocks) {
     if (blocks % kBlocksBetweenStopChecks == 0 && stop()) return false;
+    const float lastTime = context.run.demoTime;
     ProcessBlock(context, input, output);
-    WriteScriptStep(context, state, zones, script);
+    if (firstLevel && context.parser.levelsSeen > 1) {
+      // The zones are those of the first level's map. The levels after it
+      // are filmed by the chase camera, from the first level's last moment:
+      // their own clock starts again, and a line at one of their times
+      // would be taken in the first level already. The rest of the demo is
+      // still read for the exits of its levels.
+      firstLevel = false;
+      WriteLine(script, FormatTime(lastTime) + " stay p~0.3 p~0.3 p+30");
+    }
+    if (firstLevel) WriteScriptStep(context, state, zones, script);
   }
   return true;
 }

@@ -2,9 +2,28 @@
 
 namespace cw {
 
+void EntityTable::Reference(int entity) {
+  if (!Tracked(entity)) return;
+  referenced.set(static_cast<std::size_t>(entity));
+  tracks.try_emplace(entity);
+}
+
+void EntityTable::RecordBaseline(int entity, const Vec3& origin) {
+  if (entity < 0 || entity > kHighestEntity) return;
+  const auto index = static_cast<std::size_t>(entity);
+  if (index >= baselines.size()) baselines.resize(index + 1);
+  baselines[index] = BaselineOrigin{true, origin};
+}
+
+const BaselineOrigin* EntityTable::Baseline(int entity) const {
+  if (entity < 0 || static_cast<std::size_t>(entity) >= baselines.size()) return nullptr;
+  const BaselineOrigin& baseline = baselines[static_cast<std::size_t>(entity)];
+  return baseline.present ? &baseline : nullptr;
+}
+
 void EntityTable::AddTrackPoint(int entity, float time, float x, float y, float z) {
   if (!IsReferenced(entity)) return;
-  tracks[static_cast<std::size_t>(entity)].Add(TrackPoint{time, x, y, z});
+  tracks[entity].Add(TrackPoint{time, x, y, z});
 }
 
 const TrackPoint* EntityTable::LatestPoint(int entity) const {
@@ -18,7 +37,8 @@ int EntityTable::PointCount(int entity) const {
 }
 
 const TrackList* EntityTable::Track(int entity) const {
-  return Tracked(entity) ? &tracks[static_cast<std::size_t>(entity)] : nullptr;
+  const auto found = tracks.find(entity);
+  return found == tracks.end() ? nullptr : &found->second;
 }
 
 }  // namespace cw

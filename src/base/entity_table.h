@@ -3,8 +3,8 @@
 // entity updates are parsed.
 
 #include <algorithm>
-#include <array>
 #include <bitset>
+#include <map>
 #include <vector>
 
 #include "base/protocol.h"
@@ -57,29 +57,42 @@ struct BaselineOrigin {
   Vec3 origin{0, 0, 0};
 };
 
-struct EntityTable {
-  std::array<int, kEntityTableSize> entityReferenced{};
-  std::array<TrackList, kEntityTableSize> tracks;
-  std::array<BaselineOrigin, kEntityTableSize> baselines;
+// Which entities a script follows and where they went. Any number a demo can
+// carry (1 to 32767) may be followed; a trajectory is kept only for the
+// numbers a script names, so that memory grows with those alone.
+class EntityTable {
+ public:
   // Every entity number an update or a baseline of this demo named.
   std::bitset<kEntityNumberSpace> used;
 
-  static bool Tracked(int entity) { return entity > 0 && entity < kEntityTableSize; }
-  bool IsReferenced(int entity) const {
-    return Tracked(entity) && entityReferenced[static_cast<std::size_t>(entity)] != 0;
-  }
-  void Reference(int entity) {
-    if (Tracked(entity)) entityReferenced[static_cast<std::size_t>(entity)] = 1;
-  }
-  void ClearReferences() { entityReferenced.fill(0); }
-  void ForgetBaselines() { baselines.fill(BaselineOrigin{}); }
+  static bool Tracked(int entity) { return entity > 0 && entity <= kHighestEntity; }
+  bool IsReferenced(int entity) const { return Tracked(entity) && referenced.test(static_cast<std::size_t>(entity)); }
+  // From now on, the entity's updates add points to its trajectory.
+  void Reference(int entity);
+  // No entity is followed any more; the points recorded stay.
+  void ClearReferences() { referenced.reset(); }
+  int ReferencedCount() const { return static_cast<int>(referenced.count()); }
+
+  // Baselines are kept for every entity, followed or not: a script may name
+  // it only after its baseline went by.
+  void RecordBaseline(int entity, const Vec3& origin);
+  // The entity's baseline, or nullptr when it has none.
+  const BaselineOrigin* Baseline(int entity) const;
+  void ForgetBaselines() { baselines.clear(); }
 
   // Adds a point when the entity is tracked and referenced.
   void AddTrackPoint(int entity, float time, float x, float y, float z);
   // The newest point, or nullptr when the entity has none.
   const TrackPoint* LatestPoint(int entity) const;
   int PointCount(int entity) const;
+  // The entity's trajectory, or nullptr when no script ever named it.
   const TrackList* Track(int entity) const;
+
+ private:
+  std::bitset<kEntityNumberSpace> referenced;
+  std::map<int, TrackList> tracks;
+  // Indexed by entity number, as far as the highest baseline seen.
+  std::vector<BaselineOrigin> baselines;
 };
 
 }  // namespace cw

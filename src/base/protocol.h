@@ -1,5 +1,6 @@
 #pragma once
-// The numbers of the demo format and of Quake's network protocol 15, named once.
+// The numbers of the demo format and of Quake's network protocols 15, 666
+// (FitzQuake) and 999 (RMQ), named once.
 
 #include <cstdint>
 
@@ -14,7 +15,6 @@ inline constexpr int kTextBufferSize = 2048;
 inline constexpr int kMaxSoundName = 63;  // the game keeps 64 bytes, terminator included
 
 // Entities.
-inline constexpr int kEntityTableSize = 450;  // entity numbers 0..449 are tracked
 inline constexpr int kCameraEntity = 449;
 inline constexpr int kPlayerEntity = 1;
 inline constexpr int kClientEntityLimit = 600;    // protocol-15 clients keep 600 entities
@@ -22,6 +22,25 @@ inline constexpr int kEntityNumberSpace = 65536;  // an entity number travels as
 inline constexpr int kHighestEntity = 32767;      // and the game reads that short with its sign
 
 inline constexpr int kProtocolVersion = 15;
+inline constexpr int kProtocolFitzQuake = 666;
+inline constexpr int kProtocolRmq = 999;
+
+// The flags a protocol-999 server sends after the protocol number: the
+// widths of coordinates and angles.
+inline constexpr std::uint32_t PRFL_SHORTANGLE = 1u << 1;
+inline constexpr std::uint32_t PRFL_FLOATANGLE = 1u << 2;
+inline constexpr std::uint32_t PRFL_24BITCOORD = 1u << 3;
+inline constexpr std::uint32_t PRFL_FLOATCOORD = 1u << 4;
+inline constexpr std::uint32_t PRFL_EDICTSCALE = 1u << 5;
+inline constexpr std::uint32_t PRFL_INT32COORD = 1u << 7;
+// More flags would follow in a second long, which no engine we play in
+// reads: a demo with this flag cannot be read.
+inline constexpr std::uint32_t PRFL_MOREFLAGS = 1u << 31;
+
+// A sound's entity shares a short with its channel in protocol 15.
+inline constexpr int kSmallSoundEntityLimit = 8192;
+// The sound list's size in the engines of FitzQuake's family.
+inline constexpr int kLargeSoundListSize = 2048;
 
 // Server message types.
 enum Svc : std::uint8_t {
@@ -60,6 +79,15 @@ enum Svc : std::uint8_t {
   svc_cdtrack = 32,
   svc_sellscreen = 33,
   svc_cutscene = 34,
+  // Protocols 666 and 999 only.
+  svc_skybox = 37,
+  svc_bf = 40,
+  svc_fog = 41,
+  svc_spawnbaseline2 = 42,
+  svc_spawnstatic2 = 43,
+  svc_spawnstaticsound2 = 44,
+  svc_achievement = 52,
+  svc_localsound = 56,
 };
 inline constexpr int kLastMessageType = svc_cutscene;
 inline constexpr int kEntityUpdateBit = 0x80;
@@ -82,6 +110,20 @@ enum ClientDataBit : int {
   SU_WEAPONFRAME = 0x1000,
   SU_ARMOR = 0x2000,
   SU_WEAPON = 0x4000,
+  // Protocols 666 and 999: more flag bytes, and one byte per bit of those.
+  SU_EXTEND1 = 0x8000,
+  SU_WEAPON2 = 1 << 16,
+  SU_ARMOR2 = 1 << 17,
+  SU_AMMO2 = 1 << 18,
+  SU_SHELLS2 = 1 << 19,
+  SU_NAILS2 = 1 << 20,
+  SU_ROCKETS2 = 1 << 21,
+  SU_CELLS2 = 1 << 22,
+  SU_EXTEND2 = 1 << 23,
+  SU_WEAPONFRAME2 = 1 << 24,
+  SU_WEAPONALPHA = 1 << 25,
+  // SU_EXTEND3 (bit 31) is named by the protocol, but the engine reads no
+  // byte for it: neither does the reader.
 };
 
 // Entity update flag bits (the type byte without its top bit, plus a second byte).
@@ -101,16 +143,35 @@ enum EntityUpdateBit : int {
   U_SKIN = 0x1000,
   U_EFFECTS = 0x2000,
   U_LONGENTITY = 0x4000,
+  // Protocols 666 and 999: more flag bytes, and one byte per bit of those.
+  U_EXTEND1 = 0x8000,
+  U_ALPHA = 1 << 16,
+  U_FRAME2 = 1 << 17,
+  U_MODEL2 = 1 << 18,
+  U_LERPFINISH = 1 << 19,
+  U_SCALE = 1 << 20,
+  U_EXTEND2 = 1 << 23,
+};
+
+// Baseline flag bits of svc_spawnbaseline2 and svc_spawnstatic2.
+enum BaselineBit : int {
+  B_LARGEMODEL = 1 << 0,
+  B_LARGEFRAME = 1 << 1,
+  B_ALPHA = 1 << 2,
+  B_SCALE = 1 << 3,
 };
 
 // Sound message flag bits.
 inline constexpr int SND_VOLUME = 1;
 inline constexpr int SND_ATTENUATION = 2;
+inline constexpr int SND_LARGEENTITY = 8;  // 666 and 999: entity short and channel byte
+inline constexpr int SND_LARGESOUND = 16;  // 666 and 999: sound number as a short
 inline constexpr float kDefaultSoundVolume = 1.0f;
 inline constexpr float kDefaultSoundAttenuation = 2.0f;
 
-// Encodings. A coordinate travels as map units times 8 in a short, an angle as
-// one byte of 256 steps per turn.
+// Encodings of protocols 15 and 666 (and 999 without width flags). A
+// coordinate travels as map units times 8 in a short, an angle as one byte of
+// 256 steps per turn.
 inline constexpr float kCoordScale = 8.0f;
 inline constexpr float kCoordUnit = 0.125f;
 inline constexpr float kAngleToByte = 0.7111111f;  // 256 / 360

@@ -10,9 +10,9 @@
 namespace cw {
 namespace {
 
-// An entity number written in a script, kept when the table can track it. A
-// number the table has no room for names no entity: the axis becomes fixed at
-// its offset, as if no entity had been written.
+// An entity number written in a script, kept when an entity can have it. A
+// number none can have (0, the world, or past 32767) names no entity: the
+// axis becomes fixed at its offset, as if no entity had been written.
 int ScriptEntity(int written) { return EntityTable::Tracked(written) ? written : kAxisFixed; }
 
 // "150", "now", "p", "e7": one axis with no lag and no offset from an entity.
@@ -101,7 +101,7 @@ void Evaluate(const CCoord& coord, Vec3& point, const EntityTable& entities, flo
   for (std::size_t i = 0; i < 3; ++i) {
     if (coord.entity[i] == kAxisNow) continue;
     point[i] = coord.offset[i];
-    // Fixed axes, and entity numbers outside the table, have no trajectory.
+    // Fixed axes, and entities no script named, have no trajectory.
     const TrackList* track = entities.Track(coord.entity[i]);
     if (track == nullptr) continue;
     // No interpolation: the newest sample at or before the time looked at is

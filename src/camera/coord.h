@@ -9,7 +9,7 @@
 
 namespace cw {
 
-struct EntityTable;
+class EntityTable;
 
 inline constexpr int kAxisNow = -1;
 inline constexpr int kAxisFixed = 0;

@@ -8,7 +8,7 @@
 
 namespace cw {
 
-struct EntityTable;
+class EntityTable;
 
 struct DirectorState {
   Vec3 cameraOrigin{0, 0, 0};

@@ -70,7 +70,8 @@ void ReadSoundSettings(std::string_view settings, CCommand& sound) {
   }
 }
 
-bool IsEntityNumber(int number) { return number >= 0 && number < kEntityTableSize; }
+// Any number an entity message can carry.
+bool IsEntityNumber(int number) { return number >= 0 && number <= kHighestEntity; }
 
 }  // namespace
 
@@ -101,8 +102,8 @@ void AddSubtitle(const ScriptLine& line, CommandList& events) {
 void AddSound(const ScriptLine& line, CommandLists& lists) {
   if (line.arguments.empty()) return;
   const int source = SoundSource(line.arguments);
-  // A sound message carries its entity in 13 bits and the game looks it up in
-  // its own table: only numbers of our entity table are sent.
+  // Whether the level's protocol can carry the number is known only when
+  // the sound is written.
   if (!IsEntityNumber(source)) return;
   const std::size_t open = line.arguments.find('"');
   if (open == std::string_view::npos) return;
@@ -125,8 +126,7 @@ void AddSound(const ScriptLine& line, CommandLists& lists) {
 
 void AddEyes(const ScriptLine& line, CommandList& events) {
   const int entity = line.arguments.empty() ? kPlayerEntity : ReadWholeNumber(line.arguments);
-  // The game would look the number up in its entity table: a number outside
-  // ours is not sent.
+  // A number no entity message can carry is not sent.
   if (!IsEntityNumber(entity)) return;
   CCommand eyes;
   eyes.word = line.word;

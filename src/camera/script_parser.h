@@ -6,7 +6,7 @@
 namespace cw {
 
 struct CommandLists;
-struct EntityTable;
+class EntityTable;
 
 // Reads the next line of `script` and appends what it means to the lists.
 // At the end of the stream (a last line without a line feed included) sets

@@ -1,15 +1,52 @@
 #include "refilm/demo_survey.h"
 
-#include <memory>
-
-#include "refilm/message_loop.h"
-#include "refilm/refilm_context.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
+#include "stream/message_reader.h"
 
 namespace cw {
-
 namespace {
+
+// Protocols 15 and 666, and 999 unless more flags follow its flags.
+bool Readable(const ServerInfoFields& info) {
+  if (info.protocol == kProtocolRmq) return !(info.protocolFlags & PRFL_MOREFLAGS);
+  return reading::ReadableProtocol(info.protocol);
+}
+
+// Takes from each message only what the survey asks.
+class SurveyHandler {
+ public:
+  explicit SurveyHandler(DemoSurvey& into) : survey(into) {}
+
+  void EntityUpdate(int, const EntityUpdateFields& update) { Use(update.entity); }
+  void SpawnBaseline(int, const BaselineFields& baseline) { Use(baseline.entity); }
+  void ServerInfo(int, const ServerInfoFields& info) {
+    if (survey.levels++ == 0) {
+      survey.protocol = info.protocol;
+      info.models.ForEach([this](std::string_view name) {
+        if (survey.worldModel.empty()) survey.worldModel.assign(name);
+      });
+    }
+    if (survey.unreadableProtocol == 0 && !Readable(info)) {
+      survey.unreadableProtocol = info.protocol;
+      survey.unreadableFlags = info.protocolFlags;
+    }
+  }
+  void ClientData(int, const ClientDataFields&) {}
+  void Time(int, float) {}
+  void Text(int, std::uint8_t, std::string_view) {}
+  void SetView(int, int) {}
+  void UpdateColors(int, int, int) {}
+  void SignonNum(int, int) {}
+  void Intermission(int) {}
+  void Other(int, std::uint8_t) {}
+  void Damaged(int) {}
+
+ private:
+  void Use(int entity) { survey.used.set(static_cast<std::uint16_t>(entity)); }
+
+  DemoSurvey& survey;
+};
 
 constexpr int kBlocksBetweenProgress = 256;
 
@@ -21,10 +58,9 @@ DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::str
   std::istream& source = file.Stream();
   SkipFirstLine(source);
 
-  auto scratch = std::make_unique<RefilmContext>();
-  scratch->options.removePrint = scratch->options.removeStufftext = scratch->options.removeCenterprint = false;
+  StreamState stream;
+  SurveyHandler handler(survey);
   CBlock input;
-  CBlock output;
   Vec3 angles{};
   int blocks = 0;
   for (input.ReadFrom(source, angles); !input.IsEndMarker(); input.ReadFrom(source, angles)) {
@@ -32,14 +68,9 @@ DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::str
       survey.stopped = true;
       break;
     }
-    MessageLoop(*scratch, input, output);
-    if (survey.protocol == 0 && scratch->parser.serverInfoSeen) {
-      survey.protocol = scratch->parser.protocol;
-      survey.worldModel = scratch->parser.modelNames[1];
-      if (survey.protocol != kProtocolVersion) break;
-    }
+    ReadMessages(input, stream, handler);
+    if (survey.unreadableProtocol != 0) break;
   }
-  survey.used = scratch->entities.used;
   return survey;
 }
 
@@ -49,14 +80,6 @@ int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used) {
   for (int entity = kClientEntityLimit - 1; entity > 0; --entity) {
     if (unused(entity)) return entity;
   }
-  int highest = kClientEntityLimit - 1;
-  for (int entity = kEntityNumberSpace - 1; entity >= kClientEntityLimit; --entity) {
-    if (!unused(entity)) {
-      highest = entity;
-      break;
-    }
-  }
-  if (highest < kHighestEntity) return highest + 1;
   for (int entity = kClientEntityLimit; entity <= kHighestEntity; ++entity) {
     if (unused(entity)) return entity;
   }

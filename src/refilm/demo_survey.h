@@ -1,8 +1,9 @@
 #pragma once
-// A read of a whole demo ahead of its refilm: the network protocol it uses
+// A read of a whole demo ahead of its refilm: the network protocols it uses
 // and the entity numbers it names.
 
 #include <bitset>
+#include <cstdint>
 #include <functional>
 #include <ios>
 #include <string>
@@ -14,22 +15,27 @@ namespace cw {
 struct DemoSurvey {
   int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
   std::string worldModel;  // the first model of that svc_serverinfo: the map
+  int levels = 0;          // svc_serverinfo messages read
+  // The first level that cannot be read: its protocol (0 when every level
+  // can be read) and, for protocol 999, its flags.
+  int unreadableProtocol = 0;
+  std::uint32_t unreadableFlags = 0;
   std::bitset<kEntityNumberSpace> used;
   bool stopped = false;  // `keepGoing` asked for a stop: the rest is unknown
 };
 
-// Reads the demo with a context of its own, so that nothing of the caller's
-// state changes. Stops at the first svc_serverinfo of another protocol, since
-// such a demo is refused anyway and its messages cannot be read further.
-// `keepGoing`, when given, is told the bytes read now and then and may ask
-// for a stop by answering false.
+// Reads the demo without touching any of the caller's state. Stops at the
+// first level it cannot read, since such a demo is refused anyway and its
+// messages cannot be read further. `keepGoing`, when given, is told the
+// bytes read now and then and may ask for a stop by answering false.
 DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::streamoff)>& keepGoing = {});
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the
-// highest number below the client's limit that the demo never uses; then one
-// above the highest the demo uses, or the lowest it never uses from the limit
-// on. Never 0 (the world) and never above what an entity number can carry;
-// 0 when no number is left.
+// highest number below 600 (the original client's limit) that the demo never
+// uses; then the lowest from 600 on that it never uses, since the engines of
+// FitzQuake's family take only numbers below 8192 unless told otherwise.
+// Never 0 (the world) and never above what an entity number can carry; 0
+// when no number is left.
 int ChooseCameraEntity(const std::bitset<kEntityNumberSpace>& used);
 
 }  // namespace cw

@@ -23,9 +23,9 @@ void MessageHandlers::EntityUpdate(int start, const EntityUpdateFields& update) 
     // baseline; so does the trajectory, or a followed entity would jump to 0
     // whenever it stands level with its spawn point.
     Vec3 point = origin;
-    const BaselineOrigin& baseline = entities.baselines[static_cast<std::size_t>(entity)];
+    const BaselineOrigin* baseline = entities.Baseline(entity);
     for (std::size_t axis = 0; axis < 3; ++axis) {
-      if (!update.originPresent[axis] && baseline.present) point[axis] = baseline.origin[axis];
+      if (!update.originPresent[axis] && baseline != nullptr) point[axis] = baseline->origin[axis];
     }
     entities.AddTrackPoint(entity, context.run.demoTime, point[0], point[1], point[2]);
   }

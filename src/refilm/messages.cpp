@@ -93,7 +93,12 @@ void MessageHandlers::Intermission(int start) {
   Copy(start);
   context.run.refilming = false;
   context.run.exitTime = context.run.demoTime;
-  context.parser.exactExitTime = context.run.demoTime;
+  ParserValues& parser = context.parser;
+  parser.exactExitTime = context.run.demoTime;
+  // The exit of the level being read; one before any level is the first's.
+  const auto level = static_cast<std::size_t>(parser.levelsSeen > 0 ? parser.levelsSeen - 1 : 0);
+  if (parser.levelExitTimes.size() <= level) parser.levelExitTimes.resize(level + 1, 0.0f);
+  parser.levelExitTimes[level] = context.run.demoTime;
   // The intermission is seen from the player's spot, not from the camera.
   out.BeginMessage();
   out.PutByte(svc_setview);
@@ -104,11 +109,7 @@ void MessageHandlers::SpawnBaseline(int start, const BaselineFields& baseline) {
   Copy(start);
   const int entity = baseline.entity;
   context.entities.used.set(static_cast<std::uint16_t>(entity));
-  if (entity >= 0 && entity < kEntityTableSize) {
-    BaselineOrigin& recorded = context.entities.baselines[static_cast<std::size_t>(entity)];
-    recorded.present = true;
-    recorded.origin = TrackedOrigin(baseline.origin);
-  }
+  context.entities.RecordBaseline(entity, TrackedOrigin(baseline.origin));
 }
 
 }  // namespace cw

@@ -3,9 +3,12 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace cw {
 
+// Names kept of a level's model list, and of the sound list of a protocol-15
+// level, whose sound numbers are bytes.
 inline constexpr int kNameTableSize = 256;
 inline constexpr std::size_t kLevelNameLimit = 31;
 
@@ -14,11 +17,18 @@ struct ParserValues {
   int protocol = 0;       // of the last svc_serverinfo; 0 before any
   std::string levelName;  // at most kLevelNameLimit characters
   std::array<std::string, kNameTableSize> modelNames;
-  std::array<std::string, kNameTableSize> soundNames;
+  // As long as the level's protocol lets its sound list grow.
+  std::vector<std::string> soundNames = std::vector<std::string>(kNameTableSize);
   int modelCount = 0;
   int soundCount = 0;
   int healthSeen = 0;
+  // The exit time of the level being read, and of every level: a refilm
+  // prints it ahead of the exit, from what its script's generation read.
   float exactExitTime = 0;
+  std::vector<float> levelExitTimes;
+  // The svc_serverinfo messages of this pass so far: the level being read
+  // is the last of them.
+  int levelsSeen = 0;
 };
 
 }  // namespace cw

@@ -20,6 +20,9 @@ struct RunFlags {
   bool scriptEnded = false;
   bool streamProblems = false;
   bool refilming = false;
+  // This pass writes a result through the camera: each new level of the
+  // demo is refilmed again, whatever ended the one before.
+  bool filming = false;
   float demoTime = 0;
   float exitTime = 0;
   float lastBlockTime = 0;

@@ -8,6 +8,7 @@
 #include "camera/director.h"
 #include "refilm/refilm_context.h"
 #include "stream/block.h"
+#include "stream/message_writer.h"
 
 namespace cw {
 namespace {
@@ -37,9 +38,18 @@ void WriteColourShift(RefilmContext& context, CBlock& out, const float values[4]
 
 void WriteSound(RefilmContext& context, CBlock& out, const CCommand& command) {
   const int entity = command.cameraSource ? context.edits.cameraEntity : TruncateToInt(command.endTime);
+  const StreamState& stream = context.stream;
+  const int sound = context.commands.sounds.Number(command.soundSlot);
   int flags = 0;
   if (command.param2 != kDefaultSoundVolume) flags |= SND_VOLUME;
   if (command.param3 != kDefaultSoundAttenuation) flags |= SND_ATTENUATION;
+  // The original protocol shares a short between the entity and its channel;
+  // an entity past that short's room has no sound there.
+  if (entity >= kSmallSoundEntityLimit) {
+    if (!stream.Extended()) return;
+    flags |= SND_LARGEENTITY;
+  }
+  if (sound > 255) flags |= SND_LARGESOUND;  // only a long list of 666 or 999 numbers it so
 
   // A sound from an entity the demo never placed comes from the camera.
   Vec3 origin = context.director.cameraOrigin;
@@ -52,9 +62,18 @@ void WriteSound(RefilmContext& context, CBlock& out, const CCommand& command) {
   out.PutByte(flags);
   if (flags & SND_VOLUME) out.PutByte(TruncateToInt(command.param2 * 255.0f));
   if (flags & SND_ATTENUATION) out.PutByte(TruncateToInt(command.param3 * 64.0f));
-  out.PutShort(TruncateToInt(command.param1 + static_cast<float>(entity) * 8.0f));
-  out.PutByte(context.commands.sounds.Number(command.soundSlot));
-  for (float axis : origin) out.PutShort(EncodeCoord(axis));
+  if (flags & SND_LARGEENTITY) {
+    out.PutShort(entity);
+    out.PutByte(TruncateToInt(command.param1));
+  } else {
+    out.PutShort(TruncateToInt(command.param1 + static_cast<float>(entity) * 8.0f));
+  }
+  if (flags & SND_LARGESOUND) {
+    out.PutShort(sound);
+  } else {
+    out.PutByte(sound);
+  }
+  for (float axis : origin) PutCoord(out, stream, axis);
 }
 
 int MessageTypeOfText(const std::string& kind) {
@@ -66,6 +85,8 @@ int MessageTypeOfText(const std::string& kind) {
 }
 
 }  // namespace
+
+int SoundListSize(const StreamState& stream) { return stream.Extended() ? kLargeSoundListSize : kNameTableSize; }
 
 void PaletteStage(RefilmContext& context, CBlock& out) {
   CommandList& list = context.commands.palette;
@@ -148,7 +169,7 @@ void ExtendSoundList(RefilmContext& context, CBlock& out, int room) {
     if (sounds.Numbered(slot)) return true;
     const std::string& name = sounds.Name(slot);
     const int cost = static_cast<int>(name.size()) + 1;
-    if (parser.soundCount >= kNameTableSize || cost > room) return false;
+    if (parser.soundCount >= static_cast<int>(names.size()) || cost > room) return false;
     room -= cost;
     const int index = parser.soundCount++;
     names[static_cast<std::size_t>(index)] = name;

@@ -5,6 +5,11 @@ namespace cw {
 
 class CBlock;
 struct RefilmContext;
+struct StreamState;
+
+// How many names a level's sound list can hold, counted from index 0: a
+// byte's worth in protocol 15, the engine's limit in 666 and 999.
+int SoundListSize(const StreamState& stream);
 
 // End of block: at most one palette or fade command takes effect.
 void PaletteStage(RefilmContext& context, CBlock& out);

@@ -8,6 +8,7 @@
 #include "camera/coord.h"
 #include "refilm/refilm_context.h"
 #include "stream/block.h"
+#include "stream/message_writer.h"
 
 namespace cw {
 namespace {
@@ -52,8 +53,8 @@ void WriteCameraBaseline(RefilmContext& context, CBlock& out) {
   out.PutByte(0);  // colour map
   out.PutByte(0);  // skin
   for (float axis : place) {
-    out.PutShort(EncodeCoord(axis));
-    out.PutByte(0);
+    PutCoord(out, context.stream, axis);
+    PutAngle(out, context.stream, 0);
   }
   PutText(out, svc_stufftext, "r_drawviewmodel 0\n");
   PutText(out, svc_stufftext, "v_cshift 0 0 0 0\n");
@@ -67,8 +68,8 @@ void WriteCameraUpdate(RefilmContext& context, CBlock& out) {
   out.PutByte((U_LONGENTITY | U_ANGLE1 | U_ANGLE3) >> 8);
   out.PutShort(context.edits.cameraEntity);
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    out.PutShort(EncodeCoord(origin[axis]));
-    out.PutByte(EncodeAngle(angles[axis]));
+    PutCoord(out, context.stream, origin[axis]);
+    PutAngle(out, context.stream, angles[axis]);
   }
 }
 
@@ -100,9 +101,9 @@ void WriteTimeEdits(RefilmContext& context, CBlock& out) {
   if (options.playerBleeding && player != nullptr && context.parser.healthSeen < 100) {
     out.BeginMessage();
     out.PutByte(svc_particle);
-    out.PutShort(EncodeCoord(player->x));
-    out.PutShort(EncodeCoord(player->y));
-    out.PutShort(EncodeCoord(player->z));
+    PutCoord(out, context.stream, player->x);
+    PutCoord(out, context.stream, player->y);
+    PutCoord(out, context.stream, player->z);
     out.PutByte(0);
     out.PutByte(0);
     out.PutByte(5);
@@ -153,6 +154,8 @@ void WriteFadeOut(RefilmContext& context, CBlock& out) {
   if (!context.options.fadeOut || context.run.exitTime == 0) return;
   int strength = TruncateToInt((context.run.demoTime - context.run.exitTime) * kFadeOutRate);
   if (strength > kFullStrength) strength = kFullStrength;
+  // Demo time that runs backwards (a restarted level) never lightens the view.
+  if (strength < 0) strength = 0;
   std::string& text = context.edits.textBuffer;
   text.assign("v_cshift 0 0 0 ");
   AppendInt(text, strength);

@@ -23,8 +23,8 @@ constexpr const char* kUsage =
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
-    "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
-    "camera and writes the result as a new demo.\n"
+    "Re-films a recorded Quake demo (network protocol 15, 666 or 999) through\n"
+    "a scripted camera and writes the result as a new demo.\n"
     "\n"
     "  SOURCE.dem RESULT.dem\n"
     "      The camera script is generated into temp.cam: the camera follows the\n"
@@ -67,8 +67,8 @@ constexpr const char* kDialogUsage =
     "  or:  camwright [OPTION]... SOURCE.dem [SCRIPT.cam] RESULT.dem\n";
 
 constexpr const char* kDialogHelp =
-    "Re-films a recorded Quake demo (network protocol 15) through a scripted\n"
-    "camera and writes the result as a new demo: the dialog program.\n"
+    "Re-films a recorded Quake demo (network protocol 15, 666 or 999) through\n"
+    "a scripted camera and writes the result as a new demo: the dialog program.\n"
     "\n"
     "Without names, the dialog comes up after a 3-second splash. With names, each\n"
     "argument is one name, as for camwright-cli: two are the source and the\n"

@@ -74,9 +74,17 @@ void NoteRead(Context& context, ReadStatus status) {
   if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
 }
 
+// Whether the result is complete: the fade-out after the exit of the
+// demo's last level has reached black.
+bool FadedOut(const Context& context, int levels) {
+  const RunFlags& run = context.run;
+  return context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime &&
+         context.parser.levelsSeen >= levels;
+}
+
 // False when the platform asked for a stop.
 bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, std::istream& source,
-                  std::ostream& result) {
+                  std::ostream& result, int levels) {
   CBlock input;
   CBlock output;
   output.Reset();
@@ -86,7 +94,7 @@ bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, 
   ReadStatus status = input.ReadFrom(source, angles);
   NoteRead(context, status);
   for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
-    if (context.options.fadeOut && run.exitTime != 0 && run.exitTime + 5.0f <= run.demoTime) break;
+    if (FadedOut(context, levels)) break;
     if (blocks % kBlocksBetweenStopChecks == 0) {
       progress.At(BytesRead(source));
       if (platform.StopRequested()) return false;
@@ -192,6 +200,7 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   // nothing another program does to the file meanwhile changes this run; the
   // file itself is replaced only when the whole run has succeeded.
   run.refilming = false;
+  run.filming = false;
   ReplacingFile scriptFile;
   std::string scriptText;
   if (options.generateScript) {
@@ -212,7 +221,12 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
     ReadWholeFile(options.scriptFile, scriptText, error);
   }
   run.refilming = true;
+  run.filming = true;
   run.demoTime = 0;
+  context.stream.ResetProtocol();
+  context.parser.levelsSeen = 0;
+  // The exit times come from the generation's read of the demo.
+  if (!options.generateScript) context.parser.levelExitTimes.clear();
 
   ReadScript(context, scriptText);
   context.edits.cameraEntity = cameraEntity;
@@ -232,7 +246,9 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
   progress.StartPass(options.generateScript ? 2 : 1);
-  if (!StreamBlocks(context, platform, progress, source.Stream(), result.Stream())) return Stopped(context);
+  const bool streamed = StreamBlocks(context, platform, progress, source.Stream(), result.Stream(), survey.levels);
+  run.filming = false;
+  if (!streamed) return Stopped(context);
   if (source.ReadError() != 0) run.streamProblems = true;
 
   if (platform.StopRequested()) return Stopped(context);

@@ -56,9 +56,14 @@ bool CheckNames(const RefilmOptions& options, Platform& platform) {
 }
 
 bool CheckProtocol(const RefilmOptions& options, const DemoSurvey& survey, Platform& platform) {
-  if (survey.protocol == 0 || survey.protocol == kProtocolVersion) return true;
+  const int protocol = survey.unreadableProtocol;
+  if (protocol == 0) return true;
+  if (protocol == kProtocolRmq) {
+    return Refuse(platform, "The source file " + Quoted(options.sourceDemo) + " uses network protocol 999 with flags " +
+                                std::to_string(survey.unreadableFlags) + ", which can't be refilmed.");
+  }
   return Refuse(platform, "The source file " + Quoted(options.sourceDemo) + " uses network protocol " +
-                              std::to_string(survey.protocol) + ". Only protocol 15 demos can be refilmed.");
+                              std::to_string(protocol) + ". Only protocol 15, 666 and 999 demos can be refilmed.");
 }
 
 bool CheckCameraEntity(const RefilmOptions& options, int cameraEntity, Platform& platform) {

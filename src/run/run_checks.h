@@ -14,7 +14,8 @@ class Platform;
 // files, and a result or generated script that would overwrite an input.
 // False (after the message) when the run must not go on.
 bool CheckNames(const RefilmOptions& options, Platform& platform);
-// Only protocol-15 demos can be refilmed.
+// Every level must be of protocol 15, 666 or 999, the last without flags
+// that no engine reads.
 bool CheckProtocol(const RefilmOptions& options, const DemoSurvey& survey, Platform& platform);
 // The camera needs an entity number that the demo leaves free.
 bool CheckCameraEntity(const RefilmOptions& options, int cameraEntity, Platform& platform);

@@ -8,8 +8,8 @@
 // messages are direct. What it must offer:
 //   EntityUpdate(int start, const EntityUpdateFields&)
 //   ClientData(int start, const ClientDataFields&)
-//   ServerInfo(int start, const ServerInfoFields&)
-//   SpawnBaseline(int start, const BaselineFields&)
+//   ServerInfo(int start, const ServerInfoFields&)   the stream state already follows it
+//   SpawnBaseline(int start, const BaselineFields&)  svc_spawnbaseline and svc_spawnbaseline2
 //   Time(int start, float seconds)
 //   Text(int start, std::uint8_t type, std::string_view text)
 //   SetView(int start, int entity)
@@ -32,13 +32,36 @@
 namespace cw {
 
 // What reading a demo's messages depends on, as its own messages set it.
+// Every svc_serverinfo names the protocol of its level, and a protocol-999
+// level the widths of its coordinates and angles: the layout of every later
+// message follows them.
 struct StreamState {
   // A 1.07 server sends the items in every client data, whatever its bits say.
   bool serverVersion107 = false;
+  int protocol = kProtocolVersion;
+  // The protocol-999 flags; 0 in the other protocols.
+  std::uint32_t protocolFlags = 0;
+
+  // Protocols 666 and 999 share the extended layouts of FitzQuake.
+  bool Extended() const { return protocol == kProtocolFitzQuake || protocol == kProtocolRmq; }
+  // Bytes of one coordinate and of one angle.
+  int CoordSize() const {
+    if (protocolFlags & (PRFL_FLOATCOORD | PRFL_INT32COORD)) return 4;
+    return (protocolFlags & PRFL_24BITCOORD) ? 3 : 2;
+  }
+  int AngleSize() const {
+    if (protocolFlags & PRFL_FLOATANGLE) return 4;
+    return (protocolFlags & PRFL_SHORTANGLE) ? 2 : 1;
+  }
+  // Back to a protocol-15 stream, as before any svc_serverinfo.
+  void ResetProtocol() {
+    protocol = kProtocolVersion;
+    protocolFlags = 0;
+  }
 };
 
 struct EntityUpdateFields {
-  int bits = 0;  // U_* flags
+  int bits = 0;  // U_* flags, the extension bytes' included
   int entity = 0;
   // In map units and degrees; an axis the update leaves out is 0.
   Vec3 origin{0, 0, 0};
@@ -61,7 +84,7 @@ enum ClientDataByteField {
 };
 
 struct ClientDataFields {
-  int bits = 0;  // SU_* flags
+  int bits = 0;  // SU_* flags, the extension bytes' included
   // Where each optional byte field stands, counted from the message's
   // start; -1 when the message leaves it out.
   std::array<int, kClientDataByteFields> byteOffset{};
@@ -90,61 +113,94 @@ class NameList {
 
 struct ServerInfoFields {
   std::int32_t protocol = 0;
+  std::uint32_t protocolFlags = 0;  // protocol 999 only
   std::string_view levelName;
   NameList models;
   NameList sounds;
 };
 
+// svc_spawnbaseline, and svc_spawnbaseline2 of protocols 666 and 999.
 struct BaselineFields {
   int entity = 0;  // as the stream carries it: a signed short
+  int bits = 0;    // B_* flags; 0 for svc_spawnbaseline
+  int model = 0;
   Vec3 origin{0, 0, 0};
 };
 
 namespace reading {
 
-// Bytes after the type byte of the messages whose size never varies; -1
-// for the types that are no message of the protocol.
-inline int FixedSize(int type) {
+// Bytes after the type byte of the messages whose size depends on nothing
+// but the stream's widths; -1 for the types that are no message of the
+// level's protocol.
+inline int PlainSize(int type, const StreamState& stream) {
+  const int coord = stream.CoordSize();
+  const int angle = stream.AngleSize();
   switch (type) {
     case svc_bad:
     case svc_nop:
     case svc_disconnect:
-    case svc_spawnbinary:
     case svc_killedmonster:
     case svc_foundsecret:
     case svc_sellscreen:
       return 0;
+    case svc_spawnbinary:  // a message of the original protocol only
+      return stream.Extended() ? -1 : 0;
     case svc_updatestat:
       return 5;
-    case svc_version:
-      return 4;
     case svc_setangle:
-      return 3;
+      return 3 * angle;
     case svc_updatefrags:
       return 3;
     case svc_stopsound:
       return 2;
     case svc_particle:
-      return 11;
+      return 3 * coord + 5;  // origin, direction, count, colour
     case svc_damage:
-      return 8;
+      return 2 + 3 * coord;  // armour, blood, origin
     case svc_spawnstatic:
-      return 13;
+      return 4 + 3 * (coord + angle);
     case svc_setpause:
       return 1;
     case svc_spawnstaticsound:
-      return 9;
+      return 3 * coord + 3;
     case svc_cdtrack:
       return 2;
+    default:
+      break;
+  }
+  if (!stream.Extended()) return -1;
+  switch (type) {
+    case svc_bf:
+      return 0;
+    case svc_fog:
+      return 6;  // density, red, green, blue; the time is a short, whatever its comment says
+    case svc_spawnstaticsound2:
+      return 3 * coord + 4;  // origin, sound short, volume, attenuation
     default:
       return -1;
   }
 }
 
-inline float Coord(CBlock& in) { return static_cast<float>(in.ReadShort()) * kCoordUnit; }
-inline float Angle(CBlock& in) { return static_cast<float>(in.ReadByte()) * kByteToAngle; }
+inline float Coord(CBlock& in, const StreamState& stream) {
+  const std::uint32_t flags = stream.protocolFlags;
+  if (flags & PRFL_FLOATCOORD) return in.ReadFloat();
+  if (flags & PRFL_INT32COORD) return static_cast<float>(in.ReadLong() * (1.0 / 16.0));
+  if (flags & PRFL_24BITCOORD) {
+    const int whole = in.ReadShort();
+    const int fraction = in.ReadByte();
+    return static_cast<float>(whole + fraction * (1.0 / 255.0));
+  }
+  return static_cast<float>(in.ReadShort()) * kCoordUnit;
+}
 
-inline void SkipString(CBlock& in) { in.ReadString(); }
+// A byte angle is read without its sign, as it always was here; it names the
+// same direction as the engine's signed reading.
+inline float Angle(CBlock& in, const StreamState& stream) {
+  const std::uint32_t flags = stream.protocolFlags;
+  if (flags & PRFL_FLOATANGLE) return in.ReadFloat();
+  if (flags & PRFL_SHORTANGLE) return static_cast<float>(in.ReadShort() * (360.0 / 65536.0));
+  return static_cast<float>(in.ReadByte()) * kByteToAngle;
+}
 
 // The names up to the empty one, which is read too.
 inline NameList Names(CBlock& in) {
@@ -154,10 +210,20 @@ inline NameList Names(CBlock& in) {
   return NameList(begin, in.Data() + in.Position() - 1);
 }
 
-inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type) {
+// One flag byte more, shifted into place.
+inline int MoreBits(CBlock& in, int shift) {
+  return static_cast<int>(static_cast<std::uint32_t>(in.ReadByte()) << shift);
+}
+
+inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type, const StreamState& stream) {
   EntityUpdateFields update;
   int bits = type & ~kEntityUpdateBit;
-  if (bits & U_MOREBITS) bits |= in.ReadByte() << 8;
+  if (bits & U_MOREBITS) bits |= MoreBits(in, 8);
+  const bool extended = stream.Extended();
+  if (extended) {
+    if (bits & U_EXTEND1) bits |= MoreBits(in, 16);
+    if (bits & U_EXTEND2) bits |= MoreBits(in, 24);
+  }
   update.bits = bits;
   update.entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
   if (bits & U_MODEL) in.Skip(1);
@@ -169,12 +235,19 @@ inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type) {
   constexpr int kAngleBits[3] = {U_ANGLE1, U_ANGLE2, U_ANGLE3};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (bits & kOriginBits[axis]) {
-      update.origin[axis] = Coord(in);
+      update.origin[axis] = Coord(in, stream);
       update.originPresent[axis] = true;
     }
     if (bits & kAngleBits[axis]) {
-      update.angles[axis] = Angle(in);
+      update.angles[axis] = Angle(in, stream);
       update.anglePresent[axis] = true;
+    }
+  }
+  if (extended) {
+    // In the order the engine reads them, which is not the bits' order.
+    constexpr int kExtensionBytes[] = {U_ALPHA, U_SCALE, U_FRAME2, U_MODEL2, U_LERPFINISH};
+    for (const int bit : kExtensionBytes) {
+      if (bits & bit) in.Skip(1);
     }
   }
   return update;
@@ -185,24 +258,38 @@ inline ClientDataFields ClientData(CBlock& in, int start, const StreamState& str
                                                                 SU_PUNCH2,     SU_VELOCITY2,  SU_PUNCH3, SU_VELOCITY3};
   ClientDataFields data;
   data.bits = static_cast<std::uint16_t>(in.ReadShort());
+  const bool extended = stream.Extended();
+  if (extended) {
+    if (data.bits & SU_EXTEND1) data.bits |= MoreBits(in, 16);
+    if (data.bits & SU_EXTEND2) data.bits |= MoreBits(in, 24);
+  }
   for (std::size_t field = 0; field < kClientDataByteFields; ++field) {
     data.byteOffset[field] = -1;
     if (!(data.bits & kByteFieldBits[field])) continue;
     data.byteOffset[field] = in.Position() - start;
     in.Skip(1);
   }
-  if ((data.bits & SU_ITEMS) || stream.serverVersion107) in.Skip(4);
+  // The engines of FitzQuake's family read the items whatever the bits say.
+  if ((data.bits & SU_ITEMS) || stream.serverVersion107 || extended) in.Skip(4);
   if (data.bits & SU_WEAPONFRAME) in.Skip(1);
   if (data.bits & SU_ARMOR) in.Skip(1);
   if (data.bits & SU_WEAPON) in.Skip(1);
   data.health = in.ReadShort();
   in.Skip(6);  // ammunition counts and active weapon
+  if (extended) {
+    constexpr int kHighBytes[] = {SU_WEAPON2,  SU_ARMOR2, SU_AMMO2,        SU_SHELLS2,    SU_NAILS2,
+                                  SU_ROCKETS2, SU_CELLS2, SU_WEAPONFRAME2, SU_WEAPONALPHA};
+    for (const int bit : kHighBytes) {
+      if (data.bits & bit) in.Skip(1);
+    }
+  }
   return data;
 }
 
 inline ServerInfoFields ServerInfo(CBlock& in) {
   ServerInfoFields info;
   info.protocol = in.ReadLong();
+  if (info.protocol == kProtocolRmq) info.protocolFlags = static_cast<std::uint32_t>(in.ReadLong());
   in.Skip(2);  // maximum clients, game type
   info.levelName = in.ReadString();
   info.models = Names(in);
@@ -210,48 +297,87 @@ inline ServerInfoFields ServerInfo(CBlock& in) {
   return info;
 }
 
-inline BaselineFields Baseline(CBlock& in) {
+// The part of a baseline after its entity number; `bits` are those of the
+// second form, 0 for the first.
+inline void BaselineBody(CBlock& in, const StreamState& stream, int bits, BaselineFields& baseline) {
+  baseline.bits = bits;
+  baseline.model = (bits & B_LARGEMODEL) ? static_cast<std::uint16_t>(in.ReadShort()) : in.ReadByte();
+  in.Skip((bits & B_LARGEFRAME) ? 2 : 1);
+  in.Skip(2);  // colour map, skin
+  for (float& axis : baseline.origin) {
+    axis = Coord(in, stream);
+    in.Skip(stream.AngleSize());
+  }
+  if (bits & B_ALPHA) in.Skip(1);
+  if (bits & B_SCALE) in.Skip(1);
+}
+
+inline BaselineFields Baseline(CBlock& in, const StreamState& stream, bool second) {
   BaselineFields baseline;
   baseline.entity = in.ReadShort();
-  in.Skip(4);  // model, frame, colour map, skin
-  for (float& axis : baseline.origin) {
-    axis = Coord(in);
-    in.Skip(1);  // angle
-  }
+  BaselineBody(in, stream, second ? in.ReadByte() : 0, baseline);
   return baseline;
 }
 
-inline void TempEntity(CBlock& in) {
+inline void TempEntity(CBlock& in, const StreamState& stream) {
   const std::uint8_t kind = in.ReadByte();
+  const int coord = stream.CoordSize();
   switch (kind) {
     case 5:
     case 6:
     case 9:
     case 13:  // beams: entity and two ends
-      in.Skip(2 + 6 * 2);
+      in.Skip(2 + 6 * coord);
       return;
     case 12:  // coloured explosion: origin, first colour, colour count
-      in.Skip(3 * 2 + 2);
+      in.Skip(3 * coord + 2);
       return;
     default:
       if (kind > kTempEntityLastKind) throw BadMessage{};
-      in.Skip(3 * 2);
+      in.Skip(3 * coord);
       return;
   }
 }
 
-inline void Sound(CBlock& in) {
+inline void Sound(CBlock& in, const StreamState& stream) {
   const std::uint8_t mask = in.ReadByte();
+  const bool extended = stream.Extended();
   if (mask & SND_VOLUME) in.Skip(1);
   if (mask & SND_ATTENUATION) in.Skip(1);
-  in.Skip(9);  // channel and entity, sound number, origin
+  in.Skip(extended && (mask & SND_LARGEENTITY) ? 3 : 2);  // entity and channel
+  in.Skip(extended && (mask & SND_LARGESOUND) ? 2 : 1);   // sound number
+  in.Skip(3 * stream.CoordSize());
+}
+
+// The messages that protocols 666 and 999 add and whose size varies.
+inline bool ExtendedMessage(CBlock& in, const StreamState& stream, std::uint8_t type) {
+  switch (type) {
+    case svc_skybox:
+    case svc_achievement:
+      in.ReadString();
+      return true;
+    case svc_spawnstatic2: {
+      BaselineFields ignored;
+      BaselineBody(in, stream, in.ReadByte(), ignored);
+      return true;
+    }
+    case svc_localsound:
+      in.Skip((in.ReadByte() & SND_LARGESOUND) ? 2 : 1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+inline bool ReadableProtocol(std::int32_t protocol) {
+  return protocol == kProtocolVersion || protocol == kProtocolFitzQuake || protocol == kProtocolRmq;
 }
 
 template <typename Handler>
 void Message(CBlock& in, StreamState& stream, Handler& handler, int start) {
   const std::uint8_t type = in.ReadByte();
   if (type >= kEntityUpdateBit) {
-    handler.EntityUpdate(start, EntityUpdate(in, type));
+    handler.EntityUpdate(start, EntityUpdate(in, type, stream));
     return;
   }
   switch (type) {
@@ -287,11 +413,16 @@ void Message(CBlock& in, StreamState& stream, Handler& handler, int start) {
     }
     case svc_serverinfo: {
       const ServerInfoFields info = ServerInfo(in);
+      // Every later message is read as this level's protocol lays it out.
+      stream.protocol = info.protocol;
+      stream.protocolFlags = info.protocolFlags;
       handler.ServerInfo(start, info);
       return;
     }
-    case svc_spawnbaseline: {
-      const BaselineFields baseline = Baseline(in);
+    case svc_spawnbaseline:
+    case svc_spawnbaseline2: {
+      if (type == svc_spawnbaseline2 && !stream.Extended()) throw BadMessage{};
+      const BaselineFields baseline = Baseline(in, stream, type == svc_spawnbaseline2);
       handler.SpawnBaseline(start, baseline);
       return;
     }
@@ -309,15 +440,24 @@ void Message(CBlock& in, StreamState& stream, Handler& handler, int start) {
     case svc_intermission:
       handler.Intermission(start);
       return;
+    case svc_version: {
+      // The engine takes a new protocol from it, with the flags it had, and
+      // stops at a number it does not know.
+      const std::int32_t protocol = in.ReadLong();
+      if (!ReadableProtocol(protocol)) throw BadMessage{};
+      stream.protocol = protocol;
+      break;
+    }
     case svc_sound:
-      Sound(in);
+      Sound(in, stream);
       break;
     case svc_temp_entity:
-      TempEntity(in);
+      TempEntity(in, stream);
       break;
     default: {
-      const int size = FixedSize(type);
-      if (size < 0) throw BadMessage{};  // 35..127: not a message of the protocol
+      if (stream.Extended() && ExtendedMessage(in, stream, type)) break;
+      const int size = PlainSize(type, stream);
+      if (size < 0) throw BadMessage{};  // not a message of the level's protocol
       in.Skip(size);
       break;
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,11 +21,14 @@ namespace cw {
 namespace {
 
 struct Film {
-  const char* demo;
-  bool busy;  // every command word and every option, or the plain camera of an empty script
+  const char* demo;    // in the shared demos' folder
+  bool busy;           // every command word and every option, or the plain camera of an empty script
+  bool chase = false;  // the chase camera of a generated script instead
 };
 
-void PrintTo(const Film& film, std::ostream* out) { *out << film.demo << (film.busy ? " busy" : " plain"); }
+const char* Kind(const Film& film) { return film.chase ? "chase" : film.busy ? "busy" : "plain"; }
+
+void PrintTo(const Film& film, std::ostream* out) { *out << film.demo << " " << Kind(film); }
 
 class EnginePlay : public ::testing::TestWithParam<Film> {};
 
@@ -38,7 +42,10 @@ TEST_P(EnginePlay, ResultPlaysToItsEnd) {
   options.resultDemo = dir.Path("result.dem");
   options.generateScript = false;
   options.autoRun = true;
-  if (film.busy) {
+  if (film.chase) {
+    options.generateScript = true;
+    options.scriptFile = dir.Path("chase.cam");
+  } else if (film.busy) {
     options.scriptFile = std::string(CAMWRIGHT_SOURCE_DIR) + "/tests/data/busy.cam";
     test::TurnEveryOptionOn(options);
     options.fps = 30;
@@ -53,14 +60,22 @@ TEST_P(EnginePlay, ResultPlaysToItsEnd) {
   const test::EnginePlayOutcome played = test::PlayInEngine(options.resultDemo);
   if (played.engineMissing) GTEST_SKIP() << "no engine here: " << played.output;
   EXPECT_TRUE(played.playedToTheEnd) << played.output;
+  std::printf("engine-play: %s", played.output.c_str());  // the frames played, for the log
 }
 
 INSTANTIATE_TEST_SUITE_P(RealDemos, EnginePlay,
                          ::testing::Values(Film{"qfm_e1m3.dem", false}, Film{"qfm_e1m4.dem", false},
                                            Film{"vektar_bg.dem", false}, Film{"qfm_e1m3.dem", true},
-                                           Film{"qfm_e1m6.dem", true}, Film{"vektar_bg.dem", true}),
+                                           Film{"qfm_e1m6.dem", true}, Film{"vektar_bg.dem", true},
+                                           // Protocols 666 and 999, whose maps are in the shared game data.
+                                           Film{"fitzquake666/lq_swampy_short.dem", false, true},
+                                           Film{"fitzquake666/lq_swampy_short.dem", true},
+                                           Film{"fitzquake666/lq_medusaspeedrun.dem", false, true},
+                                           Film{"fitzquake666/lq_medusaspeedrun.dem", true},
+                                           Film{"other-protocols/rmq999_qfm_e1m3.dem", false, true},
+                                           Film{"other-protocols/rmq999_qfm_e1m3.dem", true}),
                          [](const auto& param) {
-                           std::string name = std::string(param.param.demo) + (param.param.busy ? "_busy" : "_plain");
+                           std::string name = std::string(param.param.demo) + "_" + Kind(param.param);
                            for (char& c : name) {
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            }

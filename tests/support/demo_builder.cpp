@@ -46,6 +46,17 @@ int ClientData::Flags() const {
   if (weaponFrame) flags |= 0x1000;
   if (armor) flags |= 0x2000;
   if (weapon) flags |= 0x4000;
+  if (weapon2) flags |= 1 << 16;
+  if (armor2) flags |= 1 << 17;
+  if (ammo2) flags |= 1 << 18;
+  if (shells2) flags |= 1 << 19;
+  if (nails2) flags |= 1 << 20;
+  if (rockets2) flags |= 1 << 21;
+  if (cells2) flags |= 1 << 22;
+  if (weaponFrame2) flags |= 1 << 24;
+  if (weaponAlpha) flags |= 1 << 25;
+  if ((flags >> 24) != 0) flags |= 1 << 23;          // a fourth flag byte
+  if (((flags >> 16) & 0xFF) != 0) flags |= 0x8000;  // a third flag byte
   return flags;
 }
 
@@ -63,8 +74,15 @@ int EntityUpdate::Flags() const {
   if (angles[0]) flags |= kAngle1;
   if (angles[1]) flags |= kAngle2;
   if (angles[2]) flags |= kAngle3;
+  if (alpha) flags |= kAlpha;
+  if (scale) flags |= kScale;
+  if (frame2) flags |= kFrame2;
+  if (model2) flags |= kModel2;
+  if (lerpFinish) flags |= kLerpFinish;
   if (forceLongEntity || entity < 0 || entity > 255) flags |= kLongEntity;
-  if (forceMoreBits || (flags & 0xFF00) != 0) flags |= kMoreBits;
+  if ((flags >> 24) != 0) flags |= kExtend2;
+  if (((flags >> 16) & 0xFF) != 0) flags |= kExtend1;
+  if (forceMoreBits || (flags & 0xFFFF00) != 0) flags |= kMoreBits;
   return flags;
 }
 
@@ -99,11 +117,26 @@ MessageBytes& MessageBytes::String(std::string_view text) {
 }
 
 MessageBytes& MessageBytes::Coord(float value) {
+  const std::uint32_t flags = encoding.flags;
+  if (flags & wire::kFloatCoord) return Float(value);
+  if (flags & wire::kInt32Coord) return Long(static_cast<std::int32_t>(std::lround(static_cast<double>(value) * 16.0)));
+  if (flags & wire::k24BitCoord) {
+    // A whole short and 255ths of a unit in a byte, as the engine reads them.
+    const double whole = std::floor(static_cast<double>(value));
+    const auto fraction = std::lround((static_cast<double>(value) - whole) * 255.0);
+    return Short(static_cast<int>(Truncate(whole) & 0xFFFF)).Byte(static_cast<int>(fraction));
+  }
   return Short(static_cast<int>(Truncate(static_cast<double>(value) * 8.0) & 0xFFFF));
 }
 
-// As a server writes it: degrees * 256 / 360 in float, truncated, low 8 bits.
+// As a server writes it: degrees * 256 / 360 in float, truncated, low 8 bits;
+// 999's short angles rounded, as its servers do.
 MessageBytes& MessageBytes::Angle(float degrees) {
+  const std::uint32_t flags = encoding.flags;
+  if (flags & wire::kFloatAngle) return Float(degrees);
+  if (flags & wire::kShortAngle) {
+    return Short(static_cast<int>(std::llround(static_cast<double>(degrees) * 65536.0 / 360.0) & 0xFFFF));
+  }
   return Byte(static_cast<int>(Truncate(static_cast<double>(degrees * 256.0f / 360.0f)) & 0xFF));
 }
 
@@ -124,12 +157,25 @@ MessageBytes& MessageBytes::Version(std::int32_t version) { return Byte(4).Long(
 MessageBytes& MessageBytes::SetView(int entity) { return Byte(5).Short(entity); }
 
 MessageBytes& MessageBytes::PlaySound(const Sound& sound) {
-  const int mask = (sound.volume ? 1 : 0) | (sound.attenuation ? 2 : 0);
+  // Protocols 666 and 999 give the entity a short of its own, and the sound
+  // number a short, when a byte or 13 bits do not hold them.
+  const bool largeEntity = encoding.Extended() && (sound.entity >= 8192 || sound.channel > 7);
+  const bool largeSound = encoding.Extended() && sound.sound > 255;
+  const int mask = (sound.volume ? 1 : 0) | (sound.attenuation ? 2 : 0) | (largeEntity ? 8 : 0) | (largeSound ? 16 : 0);
   Byte(6).Byte(mask);
   if (sound.volume) Byte(*sound.volume);
   if (sound.attenuation) Byte(*sound.attenuation);
-  // The channel short carries the entity in its upper 13 bits.
-  Short((sound.entity << 3) | (sound.channel & 7)).Byte(sound.sound);
+  if (largeEntity) {
+    Short(sound.entity).Byte(sound.channel);
+  } else {
+    // The channel short carries the entity in its upper 13 bits.
+    Short((sound.entity << 3) | (sound.channel & 7));
+  }
+  if (largeSound) {
+    Short(sound.sound);
+  } else {
+    Byte(sound.sound);
+  }
   for (float axis : sound.origin) Coord(axis);
   return *this;
 }
@@ -145,7 +191,11 @@ MessageBytes& MessageBytes::SetAngle(const Vec3& angles) {
 }
 
 MessageBytes& MessageBytes::ServerInfoMessage(const ServerInfo& info) {
-  Byte(11).Long(info.protocol).Byte(info.maxClients).Byte(info.gameType).String(info.levelName);
+  Byte(11).Long(info.protocol);
+  if (info.protocol == wire::kRmq) Long(static_cast<std::int32_t>(info.flags));
+  // What follows in these bytes is written in the level's protocol.
+  encoding = Encoding{info.protocol, info.protocol == wire::kRmq ? info.flags : 0};
+  Byte(info.maxClients).Byte(info.gameType).String(info.levelName);
   for (const std::string& model : info.models) String(model);
   String("");
   for (const std::string& sound : info.sounds) String(sound);
@@ -157,7 +207,16 @@ MessageBytes& MessageBytes::UpdateName(int player, std::string_view name) { retu
 MessageBytes& MessageBytes::UpdateFrags(int player, int frags) { return Byte(14).Byte(player).Short(frags); }
 
 MessageBytes& MessageBytes::ClientDataMessage(const ClientData& data) {
-  Byte(15).Short(data.Flags());
+  // Servers of protocols 666 and 999 always send the items.
+  if (encoding.Extended() && !data.items && !data.flagsOverride) {
+    ClientData withItems = data;
+    withItems.items = 0;
+    return ClientDataMessage(withItems);
+  }
+  const int flags = data.Flags();
+  Byte(15).Short(flags & 0xFFFF);
+  if (flags & 0x8000) Byte(flags >> 16);
+  if (flags & (1 << 23)) Byte(flags >> 24);
   // The order on the wire interleaves punch and velocity per axis.
   if (data.viewHeight) Byte(*data.viewHeight);
   if (data.idealPitch) Byte(*data.idealPitch);
@@ -171,7 +230,12 @@ MessageBytes& MessageBytes::ClientDataMessage(const ClientData& data) {
   if (data.weapon) Byte(*data.weapon);
   Short(data.health).Byte(data.currentAmmo);
   for (int ammo : data.ammo) Byte(ammo);
-  return Byte(data.activeWeapon);
+  Byte(data.activeWeapon);
+  for (const std::optional<int>* high : {&data.weapon2, &data.armor2, &data.ammo2, &data.shells2, &data.nails2,
+                                         &data.rockets2, &data.cells2, &data.weaponFrame2, &data.weaponAlpha}) {
+    if (*high) Byte(**high);
+  }
+  return *this;
 }
 
 MessageBytes& MessageBytes::StopSound(int entityChannel) { return Byte(16).Short(entityChannel); }
@@ -191,18 +255,36 @@ MessageBytes& MessageBytes::Damage(int armor, int blood, const Vec3& from) {
   return *this;
 }
 
-MessageBytes& MessageBytes::SpawnStatic(const Baseline& what) {
-  Byte(20).Byte(what.model).Byte(what.frame).Byte(what.colormap).Byte(what.skin);
-  for (std::size_t axis = 0; axis < 3; ++axis) Coord(what.origin[axis]).Angle(what.angles[axis]);
+MessageBytes& MessageBytes::SpawnStatic(const Baseline& what) { return Byte(20).BaselineBody(what, false); }
+
+// Model, frame, colour map, skin, origin and angles; the second form has a
+// flag byte first that says which fields are wide and which follow.
+MessageBytes& MessageBytes::BaselineBody(const Baseline& baseline, bool second) {
+  const int bits = !second ? 0
+                           : (baseline.model > 255 ? 1 : 0) | (baseline.frame > 255 ? 2 : 0) |
+                                 (baseline.alpha ? 4 : 0) | (baseline.scale ? 8 : 0);
+  if (second) Byte(bits);
+  if (bits & 1) {
+    Short(baseline.model);
+  } else {
+    Byte(baseline.model);
+  }
+  if (bits & 2) {
+    Short(baseline.frame);
+  } else {
+    Byte(baseline.frame);
+  }
+  Byte(baseline.colormap).Byte(baseline.skin);
+  for (std::size_t axis = 0; axis < 3; ++axis) Coord(baseline.origin[axis]).Angle(baseline.angles[axis]);
+  if (baseline.alpha) Byte(*baseline.alpha);
+  if (baseline.scale) Byte(*baseline.scale);
   return *this;
 }
 
 MessageBytes& MessageBytes::SpawnBinary() { return Byte(21); }
 
 MessageBytes& MessageBytes::SpawnBaseline(const Baseline& baseline) {
-  Byte(22).Short(baseline.entity).Byte(baseline.model).Byte(baseline.frame).Byte(baseline.colormap).Byte(baseline.skin);
-  for (std::size_t axis = 0; axis < 3; ++axis) Coord(baseline.origin[axis]).Angle(baseline.angles[axis]);
-  return *this;
+  return Byte(22).Short(baseline.entity).BaselineBody(baseline, false);
 }
 
 MessageBytes& MessageBytes::TempEntityMessage(const TempEntity& temp) {
@@ -241,6 +323,8 @@ MessageBytes& MessageBytes::EntityUpdateMessage(const EntityUpdate& update) {
   const int flags = update.Flags();
   Byte(kEntityUpdate | (flags & 0x7F));
   if (flags & kMoreBits) Byte(flags >> 8);
+  if (flags & kExtend1) Byte(flags >> 16);
+  if (flags & kExtend2) Byte(flags >> 24);
   if (flags & kLongEntity) {
     Short(update.entity);
   } else {
@@ -256,7 +340,39 @@ MessageBytes& MessageBytes::EntityUpdateMessage(const EntityUpdate& update) {
     if (update.origin[axis]) Coord(*update.origin[axis]);
     if (update.angles[axis]) Angle(*update.angles[axis]);
   }
+  // The engine reads these in its own order, not the order of their bits.
+  for (const std::optional<int>* field :
+       {&update.alpha, &update.scale, &update.frame2, &update.model2, &update.lerpFinish}) {
+    if (*field) Byte(**field);
+  }
   return *this;
+}
+
+MessageBytes& MessageBytes::Skybox(std::string_view name) { return Byte(37).String(name); }
+MessageBytes& MessageBytes::Bf() { return Byte(40); }
+
+// The time is a short of hundredths of a second.
+MessageBytes& MessageBytes::Fog(int density, int red, int green, int blue, int hundredths) {
+  return Byte(41).Byte(density).Byte(red).Byte(green).Byte(blue).Short(hundredths);
+}
+
+MessageBytes& MessageBytes::SpawnBaseline2(const Baseline& baseline) {
+  return Byte(42).Short(baseline.entity).BaselineBody(baseline, true);
+}
+
+MessageBytes& MessageBytes::SpawnStatic2(const Baseline& what) { return Byte(43).BaselineBody(what, true); }
+
+MessageBytes& MessageBytes::SpawnStaticSound2(const Vec3& origin, int sound, int volume, int attenuation) {
+  Byte(44);
+  for (float axis : origin) Coord(axis);
+  return Short(sound).Byte(volume).Byte(attenuation);
+}
+
+MessageBytes& MessageBytes::Achievement(std::string_view name) { return Byte(52).String(name); }
+
+MessageBytes& MessageBytes::LocalSound(int sound) {
+  if (sound > 255) return Byte(56).Byte(16).Short(sound);
+  return Byte(56).Byte(0).Byte(sound);
 }
 
 // --- files -------------------------------------------------------------

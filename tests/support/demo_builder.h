@@ -1,7 +1,7 @@
 #pragma once
-// Writes synthetic protocol-15 demos byte by byte. It knows the message
-// layouts on its own and shares no code with the core's parser, so a demo it
-// writes is an independent check of what the parser reads.
+// Writes synthetic demos of protocols 15, 666 and 999 byte by byte. It knows
+// the message layouts on its own and shares no code with the core's parser,
+// so a demo it writes is an independent check of what the parser reads.
 
 #include <cstdint>
 #include <iosfwd>
@@ -34,7 +34,32 @@ inline constexpr int kSkin = 0x1000;
 inline constexpr int kEffects = 0x2000;
 inline constexpr int kLongEntity = 0x4000;
 inline constexpr int kEntityUpdate = 0x80;
+// Protocol 666 (FitzQuake) and 999 (RMQ): more entity bits, in more bytes.
+inline constexpr int kFitzQuake = 666;
+inline constexpr int kRmq = 999;
+inline constexpr int kExtend1 = 1 << 15;
+inline constexpr int kAlpha = 1 << 16;
+inline constexpr int kFrame2 = 1 << 17;
+inline constexpr int kModel2 = 1 << 18;
+inline constexpr int kLerpFinish = 1 << 19;
+inline constexpr int kScale = 1 << 20;
+inline constexpr int kExtend2 = 1 << 23;
+// Protocol 999's flags: the widths of angles and coordinates.
+inline constexpr std::uint32_t kShortAngle = 1u << 1;
+inline constexpr std::uint32_t kFloatAngle = 1u << 2;
+inline constexpr std::uint32_t k24BitCoord = 1u << 3;
+inline constexpr std::uint32_t kFloatCoord = 1u << 4;
+inline constexpr std::uint32_t kInt32Coord = 1u << 7;
+inline constexpr std::uint32_t kMoreFlags = 1u << 31;
 }  // namespace wire
+
+// The protocol the messages are written in, and protocol 999's flags.
+struct Encoding {
+  int protocol = wire::kProtocol;
+  std::uint32_t flags = 0;
+
+  bool Extended() const { return protocol == wire::kFitzQuake || protocol == wire::kRmq; }
+};
 
 // Every field of a client data message; a field that holds a value is sent and
 // its flag bit set.
@@ -47,6 +72,17 @@ struct ClientData {
   std::optional<int> weaponFrame;     // 0x1000
   std::optional<int> armor;           // 0x2000
   std::optional<int> weapon;          // 0x4000
+  // Protocols 666 and 999: the high bytes of the fields above, and the
+  // weapon's alpha; each sets its bit and the bit of its flag byte.
+  std::optional<int> weapon2;       // 1 << 16
+  std::optional<int> armor2;        // 1 << 17
+  std::optional<int> ammo2;         // 1 << 18
+  std::optional<int> shells2;       // 1 << 19
+  std::optional<int> nails2;        // 1 << 20
+  std::optional<int> rockets2;      // 1 << 21
+  std::optional<int> cells2;        // 1 << 22
+  std::optional<int> weaponFrame2;  // 1 << 24
+  std::optional<int> weaponAlpha;   // 1 << 25
   int health = 100;
   int currentAmmo = 25;
   int ammo[4] = {25, 0, 0, 0};  // shells, nails, rockets, cells
@@ -68,9 +104,15 @@ struct EntityUpdate {
   std::optional<int> effects;
   std::optional<float> origin[3];  // map units
   std::optional<float> angles[3];  // degrees: pitch, yaw, roll
-  int extraFlags = 0;              // kNoLerp, kSignal: flags without a field
-  bool forceLongEntity = false;    // entity as a short even when it fits a byte
-  bool forceMoreBits = false;      // second flag byte even when it is zero
+  // Protocols 666 and 999.
+  std::optional<int> alpha;
+  std::optional<int> scale;
+  std::optional<int> frame2;
+  std::optional<int> model2;
+  std::optional<int> lerpFinish;
+  int extraFlags = 0;            // kNoLerp, kSignal: flags without a field
+  bool forceLongEntity = false;  // entity as a short even when it fits a byte
+  bool forceMoreBits = false;    // second flag byte even when it is zero
 
   int Flags() const;
 };
@@ -82,16 +124,19 @@ struct ServerInfo {
   std::string levelName = "Test Level";
   std::vector<std::string> models;  // index 1 onwards; the empty end is added
   std::vector<std::string> sounds;
+  std::uint32_t flags = 0;  // written for protocol 999 only
 };
 
 struct Baseline {
   int entity = 0;
-  int model = 0;
+  int model = 0;  // a second form's model and frame may pass 255
   int frame = 0;
   int colormap = 0;
   int skin = 0;
   Vec3 origin{0, 0, 0};
   Vec3 angles{0, 0, 0};
+  std::optional<int> alpha = std::nullopt;  // second form only
+  std::optional<int> scale = std::nullopt;  // second form only
 };
 
 struct Sound {
@@ -116,17 +161,21 @@ struct TempEntity {
 
 bool TempEntityIsBeam(int kind);
 
-// The message bytes of one block, appended field by field or message by message.
+// The message bytes of one block, appended field by field or message by
+// message, in the encoding given or that of the last server info written.
 class MessageBytes {
  public:
+  MessageBytes() = default;
+  explicit MessageBytes(Encoding as) : encoding(as) {}
+
   // --- fields ---------------------------------------------------------
   MessageBytes& Byte(int value);
   MessageBytes& Short(int value);
   MessageBytes& Long(std::int32_t value);
   MessageBytes& Float(float value);
   MessageBytes& String(std::string_view text);  // with its zero terminator
-  MessageBytes& Coord(float value);             // value times 8, truncated, as a short
-  MessageBytes& Angle(float degrees);           // 256 steps per turn, wrapped
+  MessageBytes& Coord(float value);             // value times 8, truncated, as a short; or as 999's flags say
+  MessageBytes& Angle(float degrees);           // 256 steps per turn, wrapped; or as 999's flags say
   MessageBytes& Raw(const std::vector<std::uint8_t>& bytes);
   MessageBytes& Append(const MessageBytes& other);
 
@@ -167,6 +216,15 @@ class MessageBytes {
   MessageBytes& SellScreen();                                                                  // 33
   MessageBytes& Cutscene(std::string_view text);                                               // 34
   MessageBytes& EntityUpdateMessage(const EntityUpdate& update);                               // type byte 0x80 and up
+  // Protocols 666 and 999.
+  MessageBytes& Skybox(std::string_view name);                                                  // 37
+  MessageBytes& Bf();                                                                           // 40
+  MessageBytes& Fog(int density, int red, int green, int blue, int hundredths);                 // 41
+  MessageBytes& SpawnBaseline2(const Baseline& baseline);                                       // 42
+  MessageBytes& SpawnStatic2(const Baseline& what);                                             // 43 (entity unused)
+  MessageBytes& SpawnStaticSound2(const Vec3& origin, int sound, int volume, int attenuation);  // 44
+  MessageBytes& Achievement(std::string_view name);                                             // 52
+  MessageBytes& LocalSound(int sound);                                                          // 56
 
   const std::vector<std::uint8_t>& Bytes() const { return bytes; }
   std::size_t Size() const { return bytes.size(); }
@@ -174,6 +232,9 @@ class MessageBytes {
   void Clear() { bytes.clear(); }
 
  private:
+  MessageBytes& BaselineBody(const Baseline& baseline, bool second);
+
+  Encoding encoding;
   std::vector<std::uint8_t> bytes;
 };
 

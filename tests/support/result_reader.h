@@ -21,7 +21,6 @@ struct ResultDemo {
   std::string bytes;                  // the whole file
 };
 
-// `cameraEntity` must be below 450 to have its positions recorded.
 ResultDemo ReadResultDemo(const std::string& path, int cameraEntity = 449);
 
 // The camera's position written in the first block whose time is at least `time`.
