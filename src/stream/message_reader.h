@@ -40,6 +40,7 @@ struct StreamState {
 struct EntityUpdateFields {
   int bits = 0;  // U_* flags
   int entity = 0;
+  int model = -1;  // an index into the model list; -1 when the update leaves it out
   // In map units and degrees; an axis the update leaves out is 0.
   Vec3 origin{0, 0, 0};
   Vec3 angles{0, 0, 0};
@@ -90,6 +91,7 @@ class NameList {
 
 struct ServerInfoFields {
   std::int32_t protocol = 0;
+  int maxClients = 0;  // entities 1 to maxClients are the players
   std::string_view levelName;
   NameList models;
   NameList sounds;
@@ -97,6 +99,7 @@ struct ServerInfoFields {
 
 struct BaselineFields {
   int entity = 0;  // as the stream carries it: a signed short
+  int model = 0;   // an index into the model list
   Vec3 origin{0, 0, 0};
 };
 
@@ -160,7 +163,7 @@ inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type) {
   if (bits & U_MOREBITS) bits |= in.ReadByte() << 8;
   update.bits = bits;
   update.entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
-  if (bits & U_MODEL) in.Skip(1);
+  if (bits & U_MODEL) update.model = in.ReadByte();
   if (bits & U_FRAME) in.Skip(1);
   if (bits & U_COLORMAP) in.Skip(1);
   if (bits & U_SKIN) in.Skip(1);
@@ -203,7 +206,8 @@ inline ClientDataFields ClientData(CBlock& in, int start, const StreamState& str
 inline ServerInfoFields ServerInfo(CBlock& in) {
   ServerInfoFields info;
   info.protocol = in.ReadLong();
-  in.Skip(2);  // maximum clients, game type
+  info.maxClients = in.ReadByte();
+  in.Skip(1);  // game type
   info.levelName = in.ReadString();
   info.models = Names(in);
   info.sounds = Names(in);
@@ -213,7 +217,8 @@ inline ServerInfoFields ServerInfo(CBlock& in) {
 inline BaselineFields Baseline(CBlock& in) {
   BaselineFields baseline;
   baseline.entity = in.ReadShort();
-  in.Skip(4);  // model, frame, colour map, skin
+  baseline.model = in.ReadByte();
+  in.Skip(3);  // frame, colour map, skin
   for (float& axis : baseline.origin) {
     axis = Coord(in);
     in.Skip(1);  // angle
