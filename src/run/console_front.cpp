@@ -7,6 +7,7 @@
 #include "run/command_line.h"
 #include "run/console_platform.h"
 #include "run/context.h"
+#include "run/inspect_commands.h"
 #include "run/refilm_run.h"
 #include "run/stop_signals.h"
 #include "run/version.h"
@@ -18,6 +19,7 @@ constexpr const char* kUsage =
     "Usage: camwright-cli SOURCE.dem RESULT.dem\n"
     "  or:  camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem\n"
     "  or:  camwright-cli refilm SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
+    "  or:  camwright-cli info [--entities] [--json] DEMO.dem...\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -33,6 +35,9 @@ constexpr const char* kHelp =
     "      name with single spaces.\n"
     "  RESULT.dem\n"
     "      One name alone is the result: the run is refused (no source).\n"
+    "\n"
+    "The subcommand info looks before a refilm: what a demo holds and which\n"
+    "entity is which. It answers --help.\n"
     "\n"
     "Every option has its default: messages, console texts and centre prints\n"
     "are removed, the player bleeds, the view fades out 5 seconds after the\n"
@@ -127,6 +132,7 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"refilm", Refilm},
+    {"info", InfoCommand},
 };
 
 }  // namespace

@@ -1,0 +1,13 @@
+#pragma once
+// The subcommands that look before a refilm: info and its entity list.
+// Each reads its words and returns the exit status.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cw {
+
+int InfoCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace cw
