@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "  or:  camwright-cli SOURCE.dem SCRIPT.cam RESULT.dem\n"
     "  or:  camwright-cli refilm SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
     "  or:  camwright-cli info [--entities] [--json] DEMO.dem...\n"
+    "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -36,8 +37,9 @@ constexpr const char* kHelp =
     "  RESULT.dem\n"
     "      One name alone is the result: the run is refused (no source).\n"
     "\n"
-    "The subcommand info looks before a refilm: what a demo holds and which\n"
-    "entity is which. It answers --help.\n"
+    "The subcommands info and check look before a refilm: what a demo holds and\n"
+    "which entity is which, and what the script reader makes of each line. Each\n"
+    "answers --help.\n"
     "\n"
     "Every option has its default: messages, console texts and centre prints\n"
     "are removed, the player bleeds, the view fades out 5 seconds after the\n"
@@ -133,6 +135,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"refilm", Refilm},
     {"info", InfoCommand},
+    {"check", CheckCommand},
 };
 
 }  // namespace
