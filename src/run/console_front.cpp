@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "  or:  camwright-cli refilm SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
     "  or:  camwright-cli info [--entities] [--json] DEMO.dem...\n"
     "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
+    "  or:  camwright-cli preview SOURCE.dem [SCRIPT.cam] OUT.svg\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -37,9 +38,9 @@ constexpr const char* kHelp =
     "  RESULT.dem\n"
     "      One name alone is the result: the run is refused (no source).\n"
     "\n"
-    "The subcommands info and check look before a refilm: what a demo holds and\n"
-    "which entity is which, and what the script reader makes of each line. Each\n"
-    "answers --help.\n"
+    "The subcommands info, check and preview look before a refilm: what a demo\n"
+    "holds and which entity is which, what the script reader makes of each line,\n"
+    "and a picture of the camera's way. Each answers --help.\n"
     "\n"
     "Every option has its default: messages, console texts and centre prints\n"
     "are removed, the player bleeds, the view fades out 5 seconds after the\n"
@@ -136,6 +137,7 @@ constexpr Subcommand kSubcommands[] = {
     {"refilm", Refilm},
     {"info", InfoCommand},
     {"check", CheckCommand},
+    {"preview", PreviewCommand},
 };
 
 }  // namespace

@@ -1,15 +1,27 @@
 #include "run/inspect_commands.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
+#include "autogen/disposition.h"
 #include "camera/script_check.h"
+#include "camera/script_number.h"
 #include "inspect/demo_info.h"
+#include "inspect/game_map.h"
 #include "inspect/info_report.h"
+#include "inspect/preview.h"
+#include "inspect/preview_svg.h"
 #include "inspect/script_demo_check.h"
 #include "run/arguments.h"
+#include "run/command_line.h"
 #include "run/console_front.h"
+#include "run/console_platform.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
+#include "run/stop_signals.h"
 #include "stream/demo_files.h"
 
 namespace cw {
@@ -75,8 +87,38 @@ constexpr const char* kCheckHelp =
     "cannot be read), 2 the demo named with --demo is damaged or of a protocol\n"
     "that is not read (the script's lines are still reported).\n";
 
+constexpr const char* kPreviewUsage =
+    "Usage: camwright-cli preview SOURCE.dem OUT.svg [OPTION]...\n"
+    "  or:  camwright-cli preview SOURCE.dem SCRIPT.cam OUT.svg [OPTION]...\n";
+
+constexpr const char* kPreviewHelp =
+    "Runs the refilm of SOURCE.dem without writing a demo and draws, seen from\n"
+    "above with north up, where the camera goes and looks: the player's way,\n"
+    "the camera's way with dots at round times, short strokes for where it\n"
+    "looks, the entities the script follows, each position and view command\n"
+    "with its time and word, and the zones of the map's zone file (MAPNAME.log\n"
+    "in the current directory) when there is one. Colours tell the demo time\n"
+    "(see the legend); the picture is scaled to what happens in the time drawn.\n"
+    "Without SCRIPT.cam the script is generated as the two-name refilm\n"
+    "generates it, but only in memory: temp.cam is not written. A demo of\n"
+    "several levels is drawn for its first level.\n"
+    "\n"
+    "Options:\n"
+    "  -g, --game DIR  draw the map's floors from its BSP file (version 29 or\n"
+    "                  BSP2) under the Quake folder DIR: in id1/pak0.pak,\n"
+    "                  id1/pak1.pak or as id1/maps/MAPNAME.bsp; QUAKE_DIR in\n"
+    "                  the environment does the same\n"
+    "      --from T    draw from demo time T (seconds) on\n"
+    "      --to T      draw up to demo time T\n"
+    "  -h, --help      print this help and exit\n"
+    "\n"
+    "The picture is plain SVG 1.1, written whole or not at all. Exit status: 0\n"
+    "done, 1 refused (an \"Error\" on standard error), 2 done but the source\n"
+    "was damaged.\n";
+
 constexpr OptionSpec kInfoOptions[] = {kHelpOption, {"entities", 'e'}, {"json"}};
 constexpr OptionSpec kCheckOptions[] = {kHelpOption, {"demo", 'd', true}, {"game", 'g', true}};
+constexpr OptionSpec kPreviewOptions[] = {kHelpOption, {"game", 'g', true}, {"from", 0, true}, {"to", 0, true}};
 
 int Help(std::ostream& out, const char* usage, const char* help) {
   out << usage << '\n' << help;
@@ -118,6 +160,42 @@ std::string InputProblem(const std::string& what, const std::string& name) {
   if (KindOf(name) == FileKind::Other) return what + " " + Quoted(name) + " is not a file.";
   if (!FileExists(name)) return what + " " + Quoted(name) + " doesn't exist";
   return {};
+}
+
+bool ReadTime(const CommandLine& line, std::string_view name, std::optional<float>& time, std::string& mistake) {
+  if (!line.Has(name)) return true;
+  const std::string text = ValueOf(line, name);
+  const NumberRead read = ReadDecimal(text);
+  if (read.length == 0 || read.length != text.size()) {
+    mistake = "option '--" + std::string(name) + "' needs a time in seconds, not '" + text + "'";
+    return false;
+  }
+  time = read.value;
+  return true;
+}
+
+void AddZones(PreviewPicture& picture) {
+  if (picture.map.empty()) return;
+  const std::string name = DispositionFileName(picture.map);
+  if (KindOf(name) != FileKind::Regular) return;
+  InputFile file(name);
+  ZoneTables zones;
+  ReadDispositionFile(file.Stream(), zones);
+  picture.zones = ZoneBoxes(zones);
+}
+
+void AddFloors(PreviewPicture& picture, const std::string& gameDir, std::ostream& err) {
+  if (gameDir.empty() || picture.map.empty()) return;
+  const GameFile map = FindGameFile(gameDir, picture.map);
+  const char* notDrawn = "Warning: The map's floors are not drawn: ";
+  if (!map.found) {
+    err << notDrawn << map.error << '\n';
+    return;
+  }
+  // A damaged pak file passed over on the way.
+  if (!map.error.empty()) err << "Warning: " << map.error << '\n';
+  std::string error;
+  if (!ReadBspFloors(map.bytes, picture.floors, error)) err << notDrawn << map.where << ": " << error << '\n';
 }
 
 }  // namespace
@@ -195,6 +273,49 @@ int CheckCommand(const std::vector<std::string>& arguments, std::ostream& out, s
   if (!out.flush()) return kExitRefused;
   if (status == kExitDone && !check.findings.empty()) status = kExitRefused;
   return status;
+}
+
+int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const CommandLine line = ParseCommandLine(arguments, kPreviewOptions);
+  if (!line.mistake.empty()) return Mistake(err, line.mistake, kPreviewUsage);
+  if (line.Has("help")) return Help(out, kPreviewUsage, kPreviewHelp);
+  if (line.operands.size() != 2 && line.operands.size() != 3) {
+    err << kPreviewUsage;
+    return kExitRefused;
+  }
+  TimeRange range;
+  std::string mistake;
+  if (!ReadTime(line, "from", range.from, mistake) || !ReadTime(line, "to", range.to, mistake)) {
+    return Mistake(err, mistake, kPreviewUsage);
+  }
+
+  auto context = std::make_unique<Context>();
+  ApplyCommandLine(line.operands, context->options);
+  const std::string picturePath = context->options.resultDemo;
+  ConsolePlatform platform(out, err);
+  StopSignals stopSignals;
+  PreviewCollector collector;
+  const RunOutcome outcome = PreviewDemo(*context, platform, collector);
+  if (outcome == RunOutcome::Refused || outcome == RunOutcome::Stopped) return kExitRefused;
+
+  PreviewPicture& picture = collector.Picture();
+  picture.title = std::filesystem::path(context->options.sourceDemo).filename().string();
+  AddZones(picture);
+  AddFloors(picture, GameFolder(line), err);
+
+  ReplacingFile file;
+  if (!file.Create(picturePath)) {
+    return Refuse(err, "The picture " + Quoted(picturePath) + " cannot be created: " + SystemReason(file.Error()));
+  }
+  WritePreviewSvg(picture, range, file.Stream());
+  if (!file.Finish() || !file.Commit()) {
+    return Refuse(err, "The picture " + Quoted(picturePath) + " could not be written: " + SystemReason(file.Error()));
+  }
+  if (outcome == RunOutcome::DoneWithProblems) {
+    out << "Done: " << context->options.sourceDemo << " is damaged; the picture shows what could be read.\n";
+    return kExitProblems;
+  }
+  return kExitDone;
 }
 
 }  // namespace cw
