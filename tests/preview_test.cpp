@@ -99,6 +99,11 @@ TEST_F(Preview, WritesThePictureAndNothingElseOrRefuses) {
   EXPECT_EQ(Run({"example.svg"}).exitStatus, 1);
   EXPECT_FALSE(dir.Exists("x.svg"));
 
+  // A move between the largest floats has no middle to draw.
+  dir.Write("huge.cam", "0 stay -3e38 0 0\n1 move 3e38 0 0\n5 end move\n");
+  ASSERT_EQ(Run({"example.dem", "huge.cam", "huge.svg"}).exitStatus, 0);
+  EXPECT_FALSE(Has(dir.Read("huge.svg"), "nan"));
+
   dir.Write("cut.dem", demo.substr(0, demo.size() / 2));
   const test::ProgramOutcome cut = Run({"cut.dem", "cut.svg"});
   EXPECT_EQ(cut.exitStatus, 2);

@@ -8,6 +8,13 @@
 #include "stream/block.h"
 
 namespace cw {
+namespace {
+
+// A script's numbers reach the largest float, and a move between two such
+// places has no number for its middle: what cannot be drawn is left out.
+bool Finite(const Vec3& point) { return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]); }
+
+}  // namespace
 
 std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables) {
   std::vector<ZoneBox> boxes;
@@ -54,7 +61,8 @@ void PreviewCollector::BlockDone(CBlock& source, const RefilmContext& context) {
   // it does on a followed axis until that entity has been somewhere: no part
   // of the action.
   const bool atOrigin = director.cameraOrigin == Vec3{0, 0, 0};
-  if (!(picture.camera.empty() && atOrigin) && Placed(director.cameraPlace, context.entities, placedAt)) {
+  if (!(picture.camera.empty() && atOrigin) && Placed(director.cameraPlace, context.entities, placedAt) &&
+      Finite(director.cameraOrigin) && Finite(director.cameraAngles)) {
     const int eyes = director.eyesEntity;
     picture.camera.push_back(
         {time, director.cameraOrigin, director.cameraAngles, eyes == 0 || eyes == context.edits.cameraEntity});
@@ -70,7 +78,7 @@ void PreviewCollector::TakeMarks(const RefilmContext& context) {
     // its commands; a "now" axis keeps what the camera, or its view, has now.
     mark.mark.at = mark.mark.view ? context.director.lookAtPoint : context.director.cameraOrigin;
     Evaluate(mark.coord, mark.mark.at, context.entities, time);
-    picture.marks.push_back(mark.mark);
+    if (Finite(mark.mark.at)) picture.marks.push_back(mark.mark);
     mark.taken = true;
   }
   while (nextMark < pending.size() && pending[nextMark].taken) ++nextMark;
