@@ -1,6 +1,6 @@
 // make-fuzz-seeds DIR: writes starting inputs for the fuzz targets, one
 // folder per target: DIR/block (message bytes of one block), DIR/run (whole
-// demo files) and DIR/script (camera scripts).
+// demo files), DIR/script (camera scripts) and DIR/inspect (BSP files).
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +9,7 @@
 
 #include "busy_run.h"
 #include "demo_builder.h"
+#include "game_files.h"
 #include "synthetic_demo.h"
 
 namespace {
@@ -136,9 +137,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* target : {"block", "run", "script"}) fs::create_directories(root / target);
+  for (const char* target : {"block", "run", "script", "inspect"}) fs::create_directories(root / target);
   WriteBlockSeeds(root / "block");
   WriteRunSeeds(root / "run");
   Write(root / "script" / "busy.cam", cw::test::BusyScript(20.0f, 10));
+  Write(root / "inspect" / "bsp29", cw::test::MakeBsp(false));
+  Write(root / "inspect" / "bsp2", cw::test::MakeBsp(true));
   return 0;
 }

@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config            # the build
   clang-format                                # the formatting check
   libgtest-dev libgmock-dev                   # the tests
+  python3 librsvg2-bin                        # the tests of the preview: an XML parser, an SVG renderer
   qt6-base-dev libgl-dev                      # the dialog program
   clang libclang-rt-14-dev                    # the fuzz targets
   quakespasm xvfb xauth libgl1-mesa-dri       # playing results in a real engine

@@ -3,6 +3,8 @@
 // of the event list's commands (the other lists' handlers live beside the
 // line reader).
 
+#include <iosfwd>
+#include <string>
 #include <string_view>
 
 namespace cw {
@@ -15,6 +17,16 @@ struct ScriptLine {
   std::string_view word;
   std::string_view arguments;  // empty when the word ends the line
 };
+
+// The reader's own steps, shared with the script check so that both see
+// the same lines. A line ends with a line feed; a last line without one is
+// no line (false).
+bool ReadScriptLine(std::istream& script, std::string& line);
+// The line without its trailing blanks and line ends and its leading
+// spaces; empty when nothing is left.
+std::string_view TrimScriptLine(std::string_view line);
+// Time, word and arguments; false when the line has no word after its time.
+bool SplitScriptLine(std::string_view text, ScriptLine& line);
 
 // Each stores nothing when the line is malformed: a message without both its
 // double quotes, a "text" with no space after its kind, a sound with an empty

@@ -11,15 +11,14 @@
 #include "camera/script_number.h"
 
 namespace cw {
-namespace {
 
 // Lines end with a line feed; a last line without one is not a line. Long
 // lines are read whole, never cut into two commands.
-bool ReadLine(std::istream& script, std::string& line) {
+bool ReadScriptLine(std::istream& script, std::string& line) {
   return static_cast<bool>(std::getline(script, line)) && !script.eof();
 }
 
-std::string_view Trim(std::string_view line) {
+std::string_view TrimScriptLine(std::string_view line) {
   const std::size_t last = line.find_last_not_of(" \r\n");
   if (last == std::string_view::npos) return {};
   line = line.substr(0, last + 1);
@@ -27,7 +26,7 @@ std::string_view Trim(std::string_view line) {
 }
 
 // Time, word and arguments; false when the line has no word after its time.
-bool SplitLine(std::string_view text, ScriptLine& line) {
+bool SplitScriptLine(std::string_view text, ScriptLine& line) {
   const std::size_t timeEnd = text.find(' ');
   if (timeEnd == std::string_view::npos) return false;
   line.time = ReadNumber(text.substr(0, timeEnd));
@@ -37,6 +36,8 @@ bool SplitLine(std::string_view text, ScriptLine& line) {
   line.arguments = wordEnd == std::string_view::npos ? std::string_view{} : rest.substr(wordEnd + 1);
   return true;
 }
+
+namespace {
 
 // A command runs until the next command of its list begins, unless an "end"
 // line or an earlier closing already gave it an end.
@@ -136,14 +137,14 @@ void HandleLine(const ScriptLine& line, CommandLists& lists, EntityTable& entiti
 
 void ParseScript(std::istream& script, CommandLists& lists, EntityTable& entities, bool& scriptEnded) {
   std::string text;
-  if (!ReadLine(script, text)) {
+  if (!ReadScriptLine(script, text)) {
     scriptEnded = true;
     return;
   }
-  const std::string_view trimmed = Trim(text);
+  const std::string_view trimmed = TrimScriptLine(text);
   if (trimmed.empty() || trimmed.front() == '#') return;
   ScriptLine line;
-  if (SplitLine(trimmed, line)) HandleLine(line, lists, entities);
+  if (SplitScriptLine(trimmed, line)) HandleLine(line, lists, entities);
 }
 
 }  // namespace cw

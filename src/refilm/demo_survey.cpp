@@ -7,12 +7,6 @@
 namespace cw {
 namespace {
 
-// Protocols 15 and 666, and 999 unless more flags follow its flags.
-bool Readable(const ServerInfoFields& info) {
-  if (info.protocol == kProtocolRmq) return !(info.protocolFlags & PRFL_MOREFLAGS);
-  return reading::ReadableProtocol(info.protocol);
-}
-
 // Takes from each message only what the survey asks.
 class SurveyHandler {
  public:
@@ -27,7 +21,7 @@ class SurveyHandler {
         if (survey.worldModel.empty()) survey.worldModel.assign(name);
       });
     }
-    if (survey.unreadableProtocol == 0 && !Readable(info)) {
+    if (survey.unreadableProtocol == 0 && !reading::ReadableLevel(info)) {
       survey.unreadableProtocol = info.protocol;
       survey.unreadableFlags = info.protocolFlags;
     }

@@ -129,14 +129,7 @@ bool OutsideFieldOfView(const RefilmContext& context, const Vec3& origin) {
   return delta * delta > kFovHalfAngleSquared && distance > kFovDistance;
 }
 
-void WriteExactExitTime(RefilmContext& context, CBlock& out) {
-  const RefilmOptions& options = context.options;
-  float& exit = context.parser.exactExitTime;
-  if (!options.generateScript || !options.printExitTime || !context.run.refilming) return;
-  if (!(exit > 0) || !(context.run.demoTime > exit - kExitTimeLead)) return;
-
-  std::string& text = context.edits.textBuffer;
-  text.assign("Exact exit time was ");
+void AppendExitTime(std::string& text, float exit) {
   if (exit >= 60.0f) {
     AppendMinutesSeconds(text, exit);
   } else {
@@ -145,6 +138,17 @@ void WriteExactExitTime(RefilmContext& context, CBlock& out) {
   text.push_back('.');
   // Five digits always, so that 12.05 s is not read as 12.5 s.
   AppendInt(text, TruncateToInt(Fraction(exit) * 100000.0f), 5);
+}
+
+void WriteExactExitTime(RefilmContext& context, CBlock& out) {
+  const RefilmOptions& options = context.options;
+  float& exit = context.parser.exactExitTime;
+  if (!options.generateScript || !options.printExitTime || !context.run.refilming) return;
+  if (!(exit > 0) || !(context.run.demoTime > exit - kExitTimeLead)) return;
+
+  std::string& text = context.edits.textBuffer;
+  text.assign("Exact exit time was ");
+  AppendExitTime(text, exit);
   text.push_back('\n');
   PutText(out, svc_print, text);
   exit = kExitTimePrinted;

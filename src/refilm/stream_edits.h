@@ -1,6 +1,8 @@
 #pragma once
 // The edits that put the camera and the run's options into the stream.
 
+#include <string>
+
 #include "base/vec3.h"
 
 namespace cw {
@@ -17,6 +19,9 @@ void WriteCameraUpdate(RefilmContext& context, CBlock& out);
 void WriteTimeEdits(RefilmContext& context, CBlock& out);
 // True when an entity update at `origin` lies far outside the camera's view.
 bool OutsideFieldOfView(const RefilmContext& context, const Vec3& origin);
+// The exit time as the printed exit time shows it: "M:S.FFFFF" from a
+// minute on (65.25 s is "1:5.25000"), "S.FFFFF" below.
+void AppendExitTime(std::string& text, float exit);
 // End of block: the exit time, printed once shortly before it is reached.
 void WriteExactExitTime(RefilmContext& context, CBlock& out);
 // End of block: the view darkens after the intermission.

@@ -6,6 +6,7 @@
 #include "run/arguments.h"
 #include "run/batch.h"
 #include "run/context.h"
+#include "run/inspect_commands.h"
 #include "run/progress.h"
 #include "run/refilm_options_cli.h"
 #include "run/refilm_run.h"
@@ -20,6 +21,9 @@ constexpr const char* kUsage =
     "  or:  camwright-cli [OPTION]... SOURCE.dem SCRIPT.cam RESULT.dem\n"
     "  or:  camwright-cli refilm [OPTION]... SOURCE.dem [SCRIPT.cam] RESULT.dem\n"
     "  or:  camwright-cli batch [OPTION]... (--script FILE | --generate) --out DIR DEMO...\n"
+    "  or:  camwright-cli info [--entities] [--json] DEMO.dem...\n"
+    "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
+    "  or:  camwright-cli preview SOURCE.dem [SCRIPT.cam] OUT.svg\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -38,6 +42,10 @@ constexpr const char* kHelp =
     "  batch ... --out DIR DEMO...\n"
     "      Every DEMO into DIR under its own name, several at once, with the same\n"
     "      options (see \"camwright-cli batch --help\").\n"
+    "\n"
+    "The subcommands info, check and preview look before a refilm: what a demo\n"
+    "holds and which entity is which, what the script reader makes of each line,\n"
+    "and a picture of the camera's way. Each answers --help.\n"
     "\n"
     "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
     "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
@@ -152,8 +160,8 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"refilm", Refilm},
-    {"batch", BatchCommand},
+    {"refilm", Refilm},      {"batch", BatchCommand},     {"info", InfoCommand},
+    {"check", CheckCommand}, {"preview", PreviewCommand},
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "base/protocol.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
+#include "inspect/run_watcher.h"
 #include "refilm/demo_survey.h"
 #include "refilm/message_loop.h"
 #include "run/context.h"
@@ -82,9 +83,10 @@ bool FadedOut(const Context& context, int levels) {
          context.parser.levelsSeen >= levels;
 }
 
-// False when the platform asked for a stop.
+// False when the platform asked for a stop. A watcher sees each block once
+// its step is done.
 bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, std::istream& source,
-                  std::ostream& result, int levels) {
+                  std::ostream& result, int levels, RunWatcher* watcher) {
   CBlock input;
   CBlock output;
   output.Reset();
@@ -101,6 +103,7 @@ bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, 
     }
     const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
+    if (watcher != nullptr) watcher->BlockDone(input, context);
     if (output.Length() > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
       // camera's messages are added to it; none grows past what any engine plays.
@@ -173,9 +176,10 @@ RunOutcome Stopped(Context& context) {
   return RunOutcome::Stopped;
 }
 
-}  // namespace
-
-RunOutcome RefilmDemo(Context& context, Platform& platform) {
+// A refilm, or with a watcher a preview: the same run that writes nothing,
+// neither the result nor a generated script.
+RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* watcher) {
+  const bool writes = watcher == nullptr;
   RunFlags& run = context.run;
   RefilmOptions& options = context.options;
   run.scriptEnded = false;
@@ -204,14 +208,14 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   ReplacingFile scriptFile;
   std::string scriptText;
   if (options.generateScript) {
-    if (!scriptFile.Create(options.scriptFile)) {
+    if (writes && !scriptFile.Create(options.scriptFile)) {
       RefuseUnwritableScript(options, platform);
       return RunOutcome::Refused;
     }
     progress.StartPass(1);
     if (!Generate(context, platform, progress, zoneName, scriptText)) return Stopped(context);
     scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
-    if (!scriptFile.Finish()) {
+    if (writes && !scriptFile.Finish()) {
       RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
       return RunOutcome::Refused;
     }
@@ -230,10 +234,11 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
 
   ReadScript(context, scriptText);
   context.edits.cameraEntity = cameraEntity;
+  if (watcher != nullptr) watcher->ScriptRead(context);
 
   InputFile source(options.sourceDemo);
   ReplacingFile result;
-  if (!result.Create(options.resultDemo)) {
+  if (writes && !result.Create(options.resultDemo)) {
     RefuseUncreatableResult(options, platform);
     context.commands.RemoveAll();
     return RunOutcome::Refused;
@@ -246,12 +251,17 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
   progress.StartPass(options.generateScript ? 2 : 1);
-  const bool streamed = StreamBlocks(context, platform, progress, source.Stream(), result.Stream(), survey.levels);
+  const bool streamed =
+      StreamBlocks(context, platform, progress, source.Stream(), result.Stream(), survey.levels, watcher);
   run.filming = false;
   if (!streamed) return Stopped(context);
   if (source.ReadError() != 0) run.streamProblems = true;
 
   if (platform.StopRequested()) return Stopped(context);
+  if (!writes) {
+    context.commands.RemoveAll();
+    return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
+  }
   if (!result.Finish()) {
     RefuseFailedResultWrite(options, result.Error(), platform);
     context.commands.RemoveAll();
@@ -276,6 +286,29 @@ RunOutcome RefilmDemo(Context& context, Platform& platform) {
   return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
 }
 
+// Anything that escapes a run (a lack of memory, say) turned into an
+// "Error" message and a refusal.
+RunOutcome RunSafely(Context& context, Platform& platform, RunWatcher* watcher) {
+  const char* text = "The refilm stopped on an unexpected failure.";
+  try {
+    return RefilmOrPreview(context, platform, watcher);
+  } catch (const std::bad_alloc&) {
+    text = "There is not enough memory to refilm this demo.";
+  } catch (...) {
+  }
+  context.commands.RemoveAll();
+  platform.MessageBox(text, "Error", MessageKind::Error);
+  return RunOutcome::Refused;
+}
+
+}  // namespace
+
+RunOutcome RefilmDemo(Context& context, Platform& platform) { return RefilmOrPreview(context, platform, nullptr); }
+
+RunOutcome PreviewDemo(Context& context, Platform& platform, RunWatcher& watcher) {
+  return RunSafely(context, platform, &watcher);
+}
+
 RefilmSession::RefilmSession() : context(std::make_unique<Context>()) {}
 
 RefilmSession::~RefilmSession() = default;
@@ -287,17 +320,6 @@ RunOutcome RefilmSession::Run(RefilmOptions& options, Platform& platform) {
   return outcome;
 }
 
-RunOutcome RefilmDemoSafely(Context& context, Platform& platform) {
-  const char* text = "The refilm stopped on an unexpected failure.";
-  try {
-    return RefilmDemo(context, platform);
-  } catch (const std::bad_alloc&) {
-    text = "There is not enough memory to refilm this demo.";
-  } catch (...) {
-  }
-  context.commands.RemoveAll();
-  platform.MessageBox(text, "Error", MessageKind::Error);
-  return RunOutcome::Refused;
-}
+RunOutcome RefilmDemoSafely(Context& context, Platform& platform) { return RunSafely(context, platform, nullptr); }
 
 }  // namespace cw

@@ -10,6 +10,7 @@ namespace cw {
 struct Context;
 struct RefilmOptions;
 class Platform;
+class RunWatcher;
 
 enum class RunOutcome {
   Refused,           // a check failed: an "Error" box was shown, nothing written
@@ -23,6 +24,12 @@ RunOutcome RefilmDemo(Context& context, Platform& platform);
 // RefilmDemo, with anything that escapes it (a lack of memory, say) turned
 // into an "Error" message and a refusal, so that no front end ends abruptly.
 RunOutcome RefilmDemoSafely(Context& context, Platform& platform);
+
+// The same run writing nothing, safely: the script is read (or generated,
+// in memory only), the source goes through the per-block step, and the
+// watcher sees every block. The names are checked as for a refilm; the
+// result and a generated script are neither created nor replaced.
+RunOutcome PreviewDemo(Context& context, Platform& platform, RunWatcher& watcher);
 
 // The runs a program makes while it lives. What carries from one run to the
 // next (name tables, trajectories) stays inside; a front end hands over the

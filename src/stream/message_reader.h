@@ -63,6 +63,7 @@ struct StreamState {
 struct EntityUpdateFields {
   int bits = 0;  // U_* flags, the extension bytes' included
   int entity = 0;
+  int model = -1;  // an index into the model list; -1 when the update leaves it out
   // In map units and degrees; an axis the update leaves out is 0.
   Vec3 origin{0, 0, 0};
   Vec3 angles{0, 0, 0};
@@ -114,6 +115,7 @@ class NameList {
 struct ServerInfoFields {
   std::int32_t protocol = 0;
   std::uint32_t protocolFlags = 0;  // protocol 999 only
+  int maxClients = 0;               // entities 1 to maxClients are the players
   std::string_view levelName;
   NameList models;
   NameList sounds;
@@ -123,7 +125,7 @@ struct ServerInfoFields {
 struct BaselineFields {
   int entity = 0;  // as the stream carries it: a signed short
   int bits = 0;    // B_* flags; 0 for svc_spawnbaseline
-  int model = 0;
+  int model = 0;   // an index into the model list
   Vec3 origin{0, 0, 0};
 };
 
@@ -226,7 +228,7 @@ inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type, const Stre
   }
   update.bits = bits;
   update.entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
-  if (bits & U_MODEL) in.Skip(1);
+  if (bits & U_MODEL) update.model = in.ReadByte();
   if (bits & U_FRAME) in.Skip(1);
   if (bits & U_COLORMAP) in.Skip(1);
   if (bits & U_SKIN) in.Skip(1);
@@ -290,7 +292,8 @@ inline ServerInfoFields ServerInfo(CBlock& in) {
   ServerInfoFields info;
   info.protocol = in.ReadLong();
   if (info.protocol == kProtocolRmq) info.protocolFlags = static_cast<std::uint32_t>(in.ReadLong());
-  in.Skip(2);  // maximum clients, game type
+  info.maxClients = in.ReadByte();
+  in.Skip(1);  // game type
   info.levelName = in.ReadString();
   info.models = Names(in);
   info.sounds = Names(in);
@@ -371,6 +374,13 @@ inline bool ExtendedMessage(CBlock& in, const StreamState& stream, std::uint8_t 
 
 inline bool ReadableProtocol(std::int32_t protocol) {
   return protocol == kProtocolVersion || protocol == kProtocolFitzQuake || protocol == kProtocolRmq;
+}
+
+// Whether the messages of the level a server info begins can be read:
+// protocols 15 and 666, and 999 unless more flags follow its flags.
+inline bool ReadableLevel(const ServerInfoFields& info) {
+  if (info.protocol == kProtocolRmq) return !(info.protocolFlags & PRFL_MOREFLAGS);
+  return ReadableProtocol(info.protocol);
 }
 
 template <typename Handler>

@@ -1,0 +1,35 @@
+// Feeds arbitrary bytes to the readers of what a user looks at before a
+// refilm: a BSP file's floors and the script check. Every floor read has at
+// least three corners, and every finding names a line of the text.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "camera/script_check.h"
+#include "inspect/game_map.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::uint8_t> bytes(data, data + size);
+  std::vector<cw::FloorPolygon> floors;
+  std::string error;
+  if (cw::ReadBspFloors(bytes, floors, error)) {
+    for (const cw::FloorPolygon& floor : floors) {
+      if (floor.points.size() < 3) std::abort();
+    }
+  } else if (error.empty()) {
+    std::abort();
+  }
+
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::istringstream script(text);
+  const cw::ScriptCheck check = cw::CheckScript(script);
+  const long lines = 1 + static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+  for (const cw::ScriptFinding& finding : check.findings) {
+    if (finding.line < 1 || finding.line > lines || finding.text.empty()) std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A second reading of a camera script, beside the one a refilm makes: each
+// line goes through the refilm's own reader and is compared with what it
+// looks like, so that a line the reader passes over or reads otherwise is
+// named with its number. The refilm's reading is not touched by this.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cw {
+
+struct ScriptFinding {
+  int line = 0;  // 1-based
+  std::string text;
+};
+
+// An entity number a line follows, looks through or plays a sound from.
+struct ScriptEntityUse {
+  int line = 0;
+  int entity = 0;
+  bool eyes = false;  // an "eyes" line: the camera's own number is no mistake there
+};
+
+// A sound name as the refilm will ask the game for it ("misc/talk.wav").
+struct ScriptSoundUse {
+  int line = 0;
+  std::string name;
+};
+
+struct ScriptCheck {
+  std::vector<ScriptFinding> findings;  // in line order
+  std::vector<ScriptEntityUse> entities;
+  std::vector<ScriptSoundUse> sounds;
+};
+
+ScriptCheck CheckScript(std::istream& script);
+
+}  // namespace cw

@@ -1,0 +1,283 @@
+#include "inspect/demo_info.h"
+
+#include <cmath>
+#include <istream>
+
+#include "base/protocol.h"
+#include "stream/block.h"
+#include "stream/demo_files.h"
+#include "stream/message_reader.h"
+
+namespace cw {
+namespace {
+
+constexpr const char* kMessageNames[kLastMessageType + 1] = {
+    "svc_bad",          "svc_nop",         "svc_disconnect",    "svc_updatestat",  "svc_version",
+    "svc_setview",      "svc_sound",       "svc_time",          "svc_print",       "svc_stufftext",
+    "svc_setangle",     "svc_serverinfo",  "svc_lightstyle",    "svc_updatename",  "svc_updatefrags",
+    "svc_clientdata",   "svc_stopsound",   "svc_updatecolors",  "svc_particle",    "svc_damage",
+    "svc_spawnstatic",  "svc_spawnbinary", "svc_spawnbaseline", "svc_temp_entity", "svc_setpause",
+    "svc_signonnum",    "svc_centerprint", "svc_killedmonster", "svc_foundsecret", "svc_spawnstaticsound",
+    "svc_intermission", "svc_finale",      "svc_cdtrack",       "svc_sellscreen",  "svc_cutscene"};
+
+constexpr std::size_t kFirstLineKept = 80;
+constexpr int kModelsKept = 4;  // an entity that changes its model more often is rare
+
+// Thrown by the handler to stop at a protocol the reader does not read:
+// nothing after its server info can be taken for what it is.
+struct StopReading {};
+
+double Distance(const Vec3& a, const Vec3& b) {
+  const double dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void AddNames(const NameList& list, std::vector<std::string>& names) {
+  names.assign(1, std::string());
+  list.ForEach([&names](std::string_view name) { names.emplace_back(name); });
+}
+
+class InfoHandler {
+ public:
+  InfoHandler(DemoInfo& demo, const CBlock& in) : info(demo), block(in) {}
+
+  void StartBlock(int number, std::int64_t offset) {
+    blockNumber = number;
+    blockOffset = offset;
+  }
+
+  void Problem(std::int64_t offset, std::string what) {
+    if (info.problemCount++ == 0) info.firstProblem = {blockNumber, offset, std::move(what)};
+  }
+
+  void EntityUpdate(int, const EntityUpdateFields& update) {
+    ++info.messageCounts[kEntityUpdateCount];
+    if (update.entity < 0) return;
+    EntityRecord& record = Record(update.entity);
+    if (update.model >= 0) NoteModel(record, update.model);
+    const Vec3 at = places.Place(update);
+    const float time = Level().lastTime;
+    if (record.updates++ == 0) {
+      record.firstTime = time;
+      record.first = at;
+    } else {
+      record.distance += Distance(record.last, at);
+    }
+    record.lastTime = time;
+    record.last = at;
+  }
+
+  void ClientData(int, const ClientDataFields&) { Count(svc_clientdata); }
+
+  void ServerInfo(int, const ServerInfoFields& fields) {
+    Count(svc_serverinfo);
+    if (info.protocol == 0) info.protocol = fields.protocol;
+    if (!reading::ReadableLevel(fields)) {
+      info.protocol = fields.protocol;
+      info.unreadable = true;
+      throw StopReading{};
+    }
+    LevelInfo& level = info.levels.emplace_back();
+    level.protocol = fields.protocol;
+    level.maxClients = fields.maxClients;
+    level.levelName = std::string(fields.levelName);
+    AddNames(fields.models, level.models);
+    AddNames(fields.sounds, level.sounds);
+    places.NewLevel();
+  }
+
+  void SpawnBaseline(int, const BaselineFields& baseline) {
+    Count(svc_spawnbaseline);
+    if (baseline.entity < 0) return;
+    places.Baseline(baseline);
+    EntityRecord& record = Record(baseline.entity);
+    NoteModel(record, baseline.model);
+    if (record.updates == 0) record.first = record.last = baseline.origin;
+  }
+
+  void Time(int start, float seconds) {
+    Count(svc_time);
+    if (!std::isfinite(seconds)) {
+      Problem(blockOffset + start, "a time that is no number");
+      return;
+    }
+    LevelInfo& level = Level();
+    if (!level.timeSeen) level.firstTime = seconds;
+    level.timeSeen = true;
+    level.lastTime = seconds;
+  }
+
+  void Text(int, std::uint8_t type, std::string_view) { Count(type); }
+  void SetView(int, int entity) {
+    Count(svc_setview);
+    Level().viewEntity = entity;
+  }
+  void UpdateColors(int, int, int) { Count(svc_updatecolors); }
+  void SignonNum(int, int) { Count(svc_signonnum); }
+
+  void Intermission(int) {
+    Count(svc_intermission);
+    LevelInfo& level = Level();
+    if (!level.exitTime) level.exitTime = level.lastTime;
+  }
+
+  void Other(int start, std::uint8_t type) {
+    Count(type);
+    // The track stands in the message's first byte after its type.
+    if (type == svc_cdtrack) Level().cdTrack = block.Data()[start + 1];
+    if (type == svc_bad || type == svc_nop) {
+      Problem(blockOffset + start, std::string("an ") + kMessageNames[type] + " message, which no server records");
+    }
+  }
+
+  void Damaged(int start) {
+    Problem(blockOffset + start, "bytes that are no message of the protocol, or a message cut by its block's end");
+  }
+
+ private:
+  void Count(int type) { ++info.messageCounts[static_cast<std::size_t>(type)]; }
+
+  // Messages before any server info still belong somewhere: to a level
+  // without a name.
+  LevelInfo& Level() {
+    if (info.levels.empty()) info.levels.emplace_back();
+    return info.levels.back();
+  }
+
+  EntityRecord& Record(int entity) {
+    std::vector<EntityRecord>& records = Level().entities;
+    if (records.size() <= static_cast<std::size_t>(entity)) records.resize(static_cast<std::size_t>(entity) + 1);
+    EntityRecord& record = records[static_cast<std::size_t>(entity)];
+    record.present = true;
+    return record;
+  }
+
+  static void NoteModel(EntityRecord& record, int model) {
+    if (static_cast<int>(record.models.size()) >= kModelsKept) return;
+    for (const int known : record.models) {
+      if (known == model) return;
+    }
+    record.models.push_back(model);
+  }
+
+  DemoInfo& info;
+  const CBlock& block;
+  EntityPlaces places;
+  int blockNumber = 0;
+  std::int64_t blockOffset = 0;
+};
+
+}  // namespace
+
+void EntityPlaces::Baseline(const BaselineFields& baseline) {
+  if (baseline.entity < 0) return;
+  const auto entity = static_cast<std::size_t>(baseline.entity);
+  if (baselines.size() <= entity) baselines.resize(entity + 1);
+  baselines[entity] = baseline.origin;
+}
+
+Vec3 EntityPlaces::Place(const EntityUpdateFields& update) const {
+  Vec3 at = update.origin;
+  const auto entity = static_cast<std::size_t>(update.entity);
+  if (entity >= baselines.size() || !baselines[entity]) return at;
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    if (!update.originPresent[axis]) at[axis] = (*baselines[entity])[axis];
+  }
+  return at;
+}
+
+const std::string& LevelInfo::Map() const {
+  static const std::string kNone;
+  return models.size() > 1 ? models[1] : kNone;
+}
+
+std::string LevelInfo::EntityName(int entity) const {
+  if (entity >= 1 && entity <= maxClients) return "player " + std::to_string(entity);
+  const auto index = static_cast<std::size_t>(entity);
+  if (index >= entities.size() || entities[index].models.empty()) return {};
+  const int model = entities[index].models.front();
+  if (model <= 0 || static_cast<std::size_t>(model) >= models.size())
+    return model == 0 ? "" : "model " + std::to_string(model);
+  return models[static_cast<std::size_t>(model)];
+}
+
+double DemoInfo::PlayerPath() const {
+  double length = 0;
+  for (const LevelInfo& level : levels) {
+    const auto entity = static_cast<std::size_t>(level.viewEntity);
+    if (level.viewEntity >= 0 && entity < level.entities.size()) length += level.entities[entity].distance;
+  }
+  return length;
+}
+
+float DemoInfo::Duration() const {
+  float duration = 0;
+  for (const LevelInfo& level : levels) {
+    if (level.timeSeen) duration += level.lastTime - level.firstTime;
+  }
+  return duration;
+}
+
+const char* MessageName(int type) {
+  if (type >= 0 && type <= kLastMessageType) return kMessageNames[type];
+  return "entity update";
+}
+
+DemoInfo ReadDemoInfo(const std::string& path) {
+  DemoInfo info;
+  info.path = path;
+  if (KindOf(path) == FileKind::Other) {
+    info.openError = "is not a file";
+    return info;
+  }
+  InputFile file(path);
+  if (!file.IsOpen()) {
+    info.openError = "doesn't exist or cannot be read";
+    return info;
+  }
+  std::istream& source = file.Stream();
+  CBlock block;
+  InfoHandler handler(info, block);
+
+  std::int64_t offset = 0;
+  bool lineEnded = false;
+  for (int c = source.get(); c != std::char_traits<char>::eof(); c = source.get()) {
+    ++offset;
+    if (c == '\n') {
+      lineEnded = true;
+      break;
+    }
+    if (info.firstLine.size() < kFirstLineKept) info.firstLine.push_back(static_cast<char>(c));
+  }
+  if (!lineEnded) handler.Problem(0, "the first line (the CD track) has no line feed");
+  if (!info.firstLine.empty() && info.firstLine.back() == '\r') info.firstLine.pop_back();
+
+  StreamState stream;
+  Vec3 angles{};
+  ReadStatus status = ReadStatus::End;
+  try {
+    for (status = block.ReadFrom(source, angles); !block.IsEndMarker(); status = block.ReadFrom(source, angles)) {
+      ++info.blocks;
+      handler.StartBlock(info.blocks, offset + kBlockHeaderSize);
+      if (status == ReadStatus::Truncated) handler.Problem(offset, "the file ends inside this block");
+      if (block.Length() > info.longestBlockBytes) {
+        info.longestBlockBytes = block.Length();
+        info.longestBlock = info.blocks;
+      }
+      ReadMessages(block, stream, handler);
+      offset += kBlockHeaderSize + block.Length();
+    }
+  } catch (const StopReading&) {
+    return info;
+  }
+  handler.StartBlock(info.blocks + 1, offset);
+  if (status == ReadStatus::Damaged) {
+    handler.Problem(offset, "a block header cut short, or a block length out of range");
+  } else if (status == ReadStatus::Block && (block.Length() > 8 || source.peek() != std::char_traits<char>::eof())) {
+    handler.Problem(offset, "data after the block that ends the demo");
+  }
+  if (file.ReadError() != 0) handler.Problem(offset, "a read error: " + SystemReason(file.ReadError()));
+  return info;
+}
+
+}  // namespace cw

@@ -1,0 +1,43 @@
+#pragma once
+// The game's own files, read only to draw: pak files, and the floors of a
+// map's BSP file (version 29, the original, and BSP2, its larger-limits
+// successor). Nothing here trusts an offset or a count the file gives.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cw {
+
+// A floor of the map: a polygon seen from above (x, y), at its mean height.
+struct FloorPolygon {
+  std::vector<std::pair<float, float>> points;
+  float height = 0;
+};
+
+// The world's faces whose normal points up (floors, stairs, gentle slopes),
+// from the bytes of a BSP file. False with a reason when the file is no BSP
+// of a known version or contradicts itself.
+bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, std::vector<FloorPolygon>& floors, std::string& error);
+
+enum class PakLookup { Found, Missing, Damaged };
+
+// The bytes of the entry `name` ("maps/e1m3.bsp", letters in any case) of a
+// pak file.
+PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vector<std::uint8_t>& bytes,
+                       std::string& error);
+
+struct GameFile {
+  bool found = false;
+  std::vector<std::uint8_t> bytes;
+  std::string where;  // the pak file or the file it came from
+  std::string error;  // why it was not found, or why a pak on the way could not be read
+};
+
+// A file of the game as the game finds it under a Quake folder: in the
+// id1 folder's pak files, the highest-numbered first, then as a file of
+// its own. `quakeDir` may also be the id1 folder itself.
+GameFile FindGameFile(const std::string& quakeDir, const std::string& name);
+
+}  // namespace cw

@@ -1,0 +1,52 @@
+#pragma once
+// The few pieces of JSON that the reports write: strings escaped, numbers
+// finite or null.
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+namespace cw {
+
+inline std::string JsonString(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (byte < 0x20 || byte >= 0x7f) {
+      // Names in demos are bytes of the game's own character set, not
+      // UTF-8: each is written as the code point of its byte value.
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// The shortest text that reads back as the same float; null for a value
+// that is no number.
+inline std::string JsonNumber(float value) {
+  if (!std::isfinite(value)) return "null";
+  char digits[32];
+  return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// A distance or length, to a tenth.
+inline std::string JsonTenths(double value) {
+  if (!std::isfinite(value)) return "null";
+  char digits[48];
+  return std::string(
+      digits,
+      std::to_chars(digits, digits + sizeof digits, std::round(value * 10) / 10, std::chars_format::fixed, 1).ptr);
+}
+
+}  // namespace cw

@@ -1,0 +1,132 @@
+#include "inspect/preview.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "autogen/disposition.h"
+#include "refilm/refilm_context.h"
+#include "stream/block.h"
+
+namespace cw {
+namespace {
+
+// A script's numbers reach the largest float, and a move between two such
+// places has no number for its middle: what cannot be drawn is left out.
+bool Finite(const Vec3& point) { return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]); }
+
+}  // namespace
+
+std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables) {
+  std::vector<ZoneBox> boxes;
+  for (int zone = 1; zone < kZoneCount; ++zone) {
+    const CameraZone& defined = tables.zones[static_cast<std::size_t>(zone)];
+    if (!defined.defined) continue;
+    ZoneBox box;
+    box.zone = zone;
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      box.low[axis] = static_cast<float>(std::min(defined.low[axis], defined.high[axis]));
+      box.high[axis] = static_cast<float>(std::max(defined.low[axis], defined.high[axis]));
+      box.spot[axis] = static_cast<float>(defined.spot[axis]);
+    }
+    boxes.push_back(box);
+  }
+  return boxes;
+}
+
+void PreviewCollector::ScriptRead(const RefilmContext& context) {
+  auto add = [this](const CommandList& list, bool view) {
+    for (const CCommand& command : list) {
+      // A move is marked where it ends, a pan or turn where the view ends
+      // up; both when they end. The others where they begin.
+      const bool sweeps = command.word == "move" || command.word == "pan" || command.word == "turn";
+      const float at = sweeps && command.endTime > command.startTime ? command.endTime : command.startTime;
+      pending.push_back({at, {command.startTime, command.word, {0, 0, 0}, view}, command.coord});
+    }
+  };
+  add(context.commands.position, false);
+  add(context.commands.view, true);
+  std::stable_sort(pending.begin(), pending.end(),
+                   [](const PendingMark& a, const PendingMark& b) { return a.at < b.at; });
+}
+
+void PreviewCollector::BlockDone(CBlock& source, const RefilmContext& context) {
+  step = &context;
+  // The camera of this block was placed at the time the block before it set.
+  const float placedAt = time;
+  source.RewindTo(0);
+  ReadMessages(source, stream, *this);
+  if (!Drawn() || !context.run.refilming) return;
+  const DirectorState& director = context.director;
+  // Before its first command the camera stands at the map's origin, and so
+  // it does on a followed axis until that entity has been somewhere: no part
+  // of the action.
+  const bool atOrigin = director.cameraOrigin == Vec3{0, 0, 0};
+  if (!(picture.camera.empty() && atOrigin) && Placed(director.cameraPlace, context.entities, placedAt) &&
+      Finite(director.cameraOrigin) && Finite(director.cameraAngles)) {
+    const int eyes = director.eyesEntity;
+    picture.camera.push_back(
+        {time, director.cameraOrigin, director.cameraAngles, eyes == 0 || eyes == context.edits.cameraEntity});
+  }
+  TakeMarks(context);
+}
+
+void PreviewCollector::TakeMarks(const RefilmContext& context) {
+  for (std::size_t index = nextMark; index < pending.size() && pending[index].at <= time; ++index) {
+    PendingMark& mark = pending[index];
+    if (mark.taken || !Placed(mark.coord, context.entities, time)) continue;
+    // Taken at the time of the block that reaches it, as the camera takes
+    // its commands; a "now" axis keeps what the camera, or its view, has now.
+    mark.mark.at = mark.mark.view ? context.director.lookAtPoint : context.director.cameraOrigin;
+    Evaluate(mark.coord, mark.mark.at, context.entities, time);
+    if (Finite(mark.mark.at)) picture.marks.push_back(mark.mark);
+    mark.taken = true;
+  }
+  while (nextMark < pending.size() && pending[nextMark].taken) ++nextMark;
+}
+
+// Whether each entity the point follows has been somewhere by now: before
+// that, the point would stand at the map's origin, which says nothing.
+bool PreviewCollector::Placed(const CCoord& coord, const EntityTable& entities, float at) {
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    const TrackList* track = entities.Track(coord.entity[axis]);
+    if (coord.entity[axis] > 0 && (track == nullptr || track->At(at - coord.lag[axis]) == nullptr)) return false;
+  }
+  return true;
+}
+
+void PreviewCollector::ServerInfo(int, const ServerInfoFields& info) {
+  ++level;
+  places.NewLevel();
+  if (level != 1) return;
+  info.models.ForEach([this](std::string_view name) {
+    if (picture.map.empty()) picture.map = std::string(name);
+  });
+  picture.levelName = std::string(info.levelName);
+}
+
+void PreviewCollector::Time(int, float seconds) {
+  if (level > 1 || !std::isfinite(seconds)) return;
+  time = seconds;
+  timeSeen = true;
+}
+
+void PreviewCollector::EntityUpdate(int, const EntityUpdateFields& update) {
+  if (!Drawn()) return;
+  const Vec3 at = places.Place(update);
+  if (update.entity == viewEntity) {
+    picture.player.push_back({time, at});
+  } else if (step != nullptr && step->entities.IsReferenced(update.entity)) {
+    Follow(update.entity, at);
+  }
+}
+
+void PreviewCollector::Follow(int entity, const Vec3& at) {
+  for (auto& [number, path] : picture.followed) {
+    if (number != entity) continue;
+    path.push_back({time, at});
+    return;
+  }
+  picture.followed.push_back({entity, {{time, at}}});
+}
+
+}  // namespace cw

@@ -1,0 +1,110 @@
+#pragma once
+// What a preview draws: where the player, the camera and the entities the
+// script follows went, block by block, gathered while a run goes through
+// the demo without writing it.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/vec3.h"
+#include "camera/coord.h"
+#include "inspect/demo_info.h"
+#include "inspect/game_map.h"
+#include "inspect/run_watcher.h"
+#include "stream/message_reader.h"
+
+namespace cw {
+
+struct EntityTable;
+struct ZoneTables;
+
+struct TimedPoint {
+  float time = 0;
+  Vec3 at{0, 0, 0};
+};
+
+struct CameraSample {
+  float time = 0;
+  Vec3 origin{0, 0, 0};
+  Vec3 angles{0, 0, 0};  // pitch, yaw, roll
+  bool ownView = true;   // seen through the camera, not through an entity's eyes
+};
+
+// A position or view command, where it puts the camera or its view.
+struct CommandMark {
+  float time = 0;
+  std::string word;
+  Vec3 at{0, 0, 0};
+  bool view = false;
+};
+
+struct ZoneBox {
+  int zone = 0;
+  Vec3 low{0, 0, 0};
+  Vec3 high{0, 0, 0};
+  Vec3 spot{0, 0, 0};
+};
+
+struct PreviewPicture {
+  std::string title;  // the demo's name
+  std::string map;
+  std::string levelName;
+  std::vector<TimedPoint> player;
+  std::vector<std::pair<int, std::vector<TimedPoint>>> followed;  // by entity number
+  std::vector<CameraSample> camera;
+  std::vector<CommandMark> marks;
+  std::vector<ZoneBox> zones;
+  std::vector<FloorPolygon> floors;
+};
+
+// The zones a zone file defines, as boxes.
+std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables);
+
+// Gathers a picture from a run of the demo's first level.
+class PreviewCollector : public RunWatcher {
+ public:
+  void ScriptRead(const RefilmContext& context) override;
+  void BlockDone(CBlock& source, const RefilmContext& context) override;
+
+  PreviewPicture& Picture() { return picture; }
+
+  // The reader's calls on the source block.
+  void EntityUpdate(int start, const EntityUpdateFields& update);
+  void ClientData(int, const ClientDataFields&) {}
+  void ServerInfo(int start, const ServerInfoFields& info);
+  void SpawnBaseline(int, const BaselineFields& baseline) { places.Baseline(baseline); }
+  void Time(int start, float seconds);
+  void Text(int, std::uint8_t, std::string_view) {}
+  void SetView(int, int entity) { viewEntity = entity; }
+  void UpdateColors(int, int, int) {}
+  void SignonNum(int, int) {}
+  void Intermission(int) {}
+  void Other(int, std::uint8_t) {}
+  void Damaged(int) {}
+
+ private:
+  struct PendingMark {
+    float at = 0;  // the demo time its point is taken at
+    CommandMark mark;
+    CCoord coord;
+    bool taken = false;
+  };
+  bool Drawn() const { return level == 1 && timeSeen; }
+  void Follow(int entity, const Vec3& at);
+  void TakeMarks(const RefilmContext& context);
+  static bool Placed(const CCoord& coord, const EntityTable& entities, float at);
+
+  PreviewPicture picture;
+  std::vector<PendingMark> pending;  // in the order of `at`
+  std::size_t nextMark = 0;
+  const RefilmContext* step = nullptr;
+  StreamState stream;
+  EntityPlaces places;
+  int level = 0;
+  int viewEntity = 1;
+  bool timeSeen = false;
+  float time = 0;
+};
+
+}  // namespace cw

@@ -1,0 +1,679 @@
+#include "inspect/preview_svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "inspect/preview.h"
+
+namespace cw {
+namespace {
+
+// The picture's layout in pixels.
+constexpr double kMaxMapWidth = 1100;
+constexpr double kMaxMapHeight = 820;
+constexpr double kMinMapWidth = 860;  // room for the legend
+constexpr double kKeyColumn = 250;
+constexpr double kMinMapHeight = 360;
+constexpr double kMargin = 24;
+constexpr double kHeader = 58;
+constexpr double kLegend = 96;
+constexpr double kFontSize = 11;
+constexpr double kCharWidth = 0.62 * kFontSize;  // a fair width for the sans-serif fonts at hand
+
+// What is drawn, in map units and seconds.
+constexpr double kMinExtent = 384;        // a player standing still still gets a room around him
+constexpr double kPadding = 0.06;         // of the extent, on each side
+constexpr double kPlayerJump = 320;       // farther in one block: a teleporter, not a walk
+constexpr double kCameraJump = 160;       // farther in one block: a cut
+constexpr double kSkipBelowPixels = 0.8;  // points closer than this to the last one drawn add nothing
+constexpr int kColourBins = 48;
+constexpr int kLookStrokes = 70;    // about this many over the time drawn
+constexpr double kLookLength = 28;  // pixels, for a level view
+constexpr int kTimeMarks = 12;      // about this many on the camera's way
+
+// Demo time from blue through green and amber to red and purple: every
+// colour stands out against the light floors.
+constexpr unsigned kTimeStops[] = {0x2b2ed1, 0x1b8fd6, 0x17a37a, 0x6fb21f, 0xe0a100, 0xe0531f, 0xb3125f};
+constexpr int kStopCount = sizeof kTimeStops / sizeof kTimeStops[0];
+
+constexpr int kFloorBands = 6;  // heights in shades: the higher, the lighter
+
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+
+struct Box {
+  double left, top, right, bottom;
+  bool Overlaps(const Box& other) const {
+    return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+  }
+};
+
+std::string Num(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string Hex(unsigned rgb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%06x", rgb & 0xffffffu);
+  return text;
+}
+
+std::string TimeColour(double fraction) {
+  const double at = std::clamp(fraction, 0.0, 1.0) * (kStopCount - 1);
+  const int low = std::min(static_cast<int>(at), kStopCount - 2);
+  const double part = at - low;
+  unsigned rgb = 0;
+  for (int shift = 16; shift >= 0; shift -= 8) {
+    const double a = (kTimeStops[low] >> shift) & 0xff;
+    const double b = (kTimeStops[low + 1] >> shift) & 0xff;
+    rgb |= static_cast<unsigned>(std::lround(a + part * (b - a))) << shift;
+  }
+  return Hex(rgb);
+}
+
+bool ValidUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80         ? 1
+                               : (lead >> 5) == 6  ? 2
+                               : (lead >> 4) == 14 ? 3
+                               : (lead >> 3) == 30 ? 4
+                                                   : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// Text for XML: escaped, and only characters XML allows. Names from a demo
+// are in the game's own character set, whose upper half repeats the lower
+// one in another colour.
+std::string Xml(const std::string& text) {
+  const bool utf8 = ValidUtf8(text);
+  std::string out;
+  for (const char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && !utf8) byte &= 0x7f;
+    if (byte < 0x20) {
+      out += ' ';
+    } else if (byte == '&') {
+      out += "&amp;";
+    } else if (byte == '<') {
+      out += "&lt;";
+    } else if (byte == '>') {
+      out += "&gt;";
+    } else if (byte == '"') {
+      out += "&quot;";
+    } else if (byte == 0x7f) {
+      out += ' ';
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+// A round step of time for about `count` marks over `span` seconds.
+double TimeStep(double span, int count) {
+  static constexpr double kSteps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 1200, 1800, 3600};
+  for (const double step : kSteps) {
+    if (span / step <= count) return step;
+  }
+  return 7200;
+}
+
+std::string TimeLabel(double seconds, double step) {
+  char text[32];
+  if (step < 1) {
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+  } else if (std::fabs(seconds) >= 60 && step >= 60) {
+    const long whole = std::lround(seconds);
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, std::labs(whole % 60));
+  } else {
+    std::snprintf(text, sizeof text, "%.0f s", seconds);
+  }
+  return text;
+}
+
+class Drawing {
+ public:
+  Drawing(const PreviewPicture& drawn, const TimeRange& times, std::ostream& output)
+      : picture(drawn), range(times), out(output) {}
+
+  void Write() {
+    Span();
+    Frame();
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" << Num(width) << "\" height=\""
+        << Num(height) << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height)
+        << "\" font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\" font-size=\"" << Num(kFontSize) << "\">\n"
+        << "<title>" << Xml(picture.title) << ": the camera seen from above</title>\n";
+    Definitions();
+    out << "<rect width=\"" << Num(width) << "\" height=\"" << Num(height) << "\" fill=\"#ffffff\"/>\n";
+    out << "<rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\"" << Num(mapWidth) << "\" height=\""
+        << Num(mapHeight) << "\" fill=\"" << (picture.floors.empty() ? "#f7f7f4" : "#aab2ba")
+        << "\"/>\n<g clip-path=\"url(#map)\">\n";
+    Floors();
+    Zones();
+    PlayerPath();
+    Followed();
+    CameraPath();
+    LookStrokes();
+    TimeMarks();
+    CommandMarks();
+    Labels();
+    out << "</g>\n<rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\"" << Num(mapWidth)
+        << "\" height=\"" << Num(mapHeight) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"1\"/>\n";
+    Header();
+    Legend();
+    out << "</svg>\n";
+  }
+
+ private:
+  // --- scale and time ---------------------------------------------------
+
+  void Span() {
+    double first = std::numeric_limits<double>::max();
+    double last = std::numeric_limits<double>::lowest();
+    auto note = [&](float time) {
+      if (!range.Holds(time)) return;
+      first = std::min(first, static_cast<double>(time));
+      last = std::max(last, static_cast<double>(time));
+    };
+    for (const TimedPoint& point : picture.player) note(point.time);
+    for (const CameraSample& sample : picture.camera) note(sample.time);
+    if (first > last) first = last = 0;
+    startTime = range.from ? *range.from : first;
+    endTime = range.to ? *range.to : last;
+    if (!(endTime > startTime)) endTime = startTime + 1;
+  }
+
+  double Fraction(float time) const { return (time - startTime) / (endTime - startTime); }
+  int Bin(float time) const { return std::clamp(static_cast<int>(Fraction(time) * kColourBins), 0, kColourBins - 1); }
+  std::string BinColour(int bin) const { return TimeColour((bin + 0.5) / kColourBins); }
+  std::string ColourAt(float time) const { return TimeColour(Fraction(time)); }
+
+  // The world's box around what happens in the time drawn, and the pixels
+  // it takes.
+  void Frame() {
+    double low[2] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+    double high[2] = {std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
+    auto note = [&](const Vec3& at) {
+      for (int axis = 0; axis < 2; ++axis) {
+        low[axis] = std::min(low[axis], static_cast<double>(at[static_cast<std::size_t>(axis)]));
+        high[axis] = std::max(high[axis], static_cast<double>(at[static_cast<std::size_t>(axis)]));
+      }
+    };
+    for (const TimedPoint& point : picture.player) {
+      if (range.Holds(point.time)) note(point.at);
+    }
+    for (const auto& [entity, path] : picture.followed) {
+      for (const TimedPoint& point : path) {
+        if (range.Holds(point.time)) note(point.at);
+      }
+    }
+    for (const CameraSample& sample : picture.camera) {
+      if (range.Holds(sample.time)) note(sample.origin);
+    }
+    for (const CommandMark& mark : picture.marks) {
+      if (range.Holds(mark.time)) note(mark.at);
+    }
+    if (low[0] > high[0]) {
+      for (const FloorPolygon& floor : picture.floors) {
+        for (const auto& [x, y] : floor.points) note({x, y, 0});
+      }
+    }
+    if (low[0] > high[0]) low[0] = low[1] = high[0] = high[1] = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+      const double extent = std::max(high[axis] - low[axis], kMinExtent);
+      const double middle = (low[axis] + high[axis]) / 2;
+      low[axis] = middle - extent * (0.5 + kPadding);
+      high[axis] = middle + extent * (0.5 + kPadding);
+    }
+    scale = std::min(kMaxMapWidth / (high[0] - low[0]), kMaxMapHeight / (high[1] - low[1]));
+    mapWidth = std::max((high[0] - low[0]) * scale, kMinMapWidth);
+    mapHeight = std::max((high[1] - low[1]) * scale, kMinMapHeight);
+    // Room that the aspect or the minimum sizes leave goes to both sides.
+    worldLeft = (low[0] + high[0]) / 2 - mapWidth / scale / 2;
+    worldTop = (low[1] + high[1]) / 2 + mapHeight / scale / 2;
+    mapLeft = kMargin;
+    mapTop = kHeader;
+    width = mapWidth + 2 * kMargin;
+    height = kHeader + mapHeight + kLegend;
+  }
+
+  Point ToPixels(double x, double y) const {
+    return {mapLeft + (x - worldLeft) * scale, mapTop + (worldTop - y) * scale};
+  }
+  Point ToPixels(const Vec3& at) const { return ToPixels(at[0], at[1]); }
+  bool InMap(const Point& point) const {
+    return point.x >= mapLeft && point.x <= mapLeft + mapWidth && point.y >= mapTop && point.y <= mapTop + mapHeight;
+  }
+
+  void Definitions() {
+    out << "<defs>\n<clipPath id=\"map\"><rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\""
+        << Num(mapWidth) << "\" height=\"" << Num(mapHeight) << "\"/></clipPath>\n"
+        << "<linearGradient id=\"time\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"0\">\n";
+    for (int stop = 0; stop < kStopCount; ++stop) {
+      out << "<stop offset=\"" << Num(100.0 * stop / (kStopCount - 1)) << "%\" stop-color=\"" << Hex(kTimeStops[stop])
+          << "\"/>\n";
+    }
+    out << "</linearGradient>\n</defs>\n";
+  }
+
+  // --- the map ----------------------------------------------------------
+
+  void Floors() {
+    if (picture.floors.empty()) return;
+    std::vector<const FloorPolygon*> seen;
+    float lowest = std::numeric_limits<float>::max();
+    float highest = std::numeric_limits<float>::lowest();
+    for (const FloorPolygon& floor : picture.floors) {
+      Box box{1e30, 1e30, -1e30, -1e30};
+      for (const auto& [x, y] : floor.points) {
+        const Point point = ToPixels(x, y);
+        box = {std::min(box.left, point.x), std::min(box.top, point.y), std::max(box.right, point.x),
+               std::max(box.bottom, point.y)};
+      }
+      if (!box.Overlaps({mapLeft, mapTop, mapLeft + mapWidth, mapTop + mapHeight})) continue;
+      seen.push_back(&floor);
+      lowest = std::min(lowest, floor.height);
+      highest = std::max(highest, floor.height);
+    }
+    std::vector<std::string> bands(kFloorBands);
+    for (const FloorPolygon* floor : seen) {
+      const double place = highest > lowest ? (floor->height - lowest) / (highest - lowest) : 1.0;
+      std::string& path =
+          bands[static_cast<std::size_t>(std::min(static_cast<int>(place * kFloorBands), kFloorBands - 1))];
+      for (std::size_t i = 0; i < floor->points.size(); ++i) {
+        const Point point = ToPixels(floor->points[i].first, floor->points[i].second);
+        path += (i == 0 ? "M" : "L") + Num(point.x) + " " + Num(point.y);
+      }
+      path += "Z";
+    }
+    out << "<g stroke=\"#9ea5ac\" stroke-width=\"0.4\" stroke-linejoin=\"round\">\n";
+    for (int band = 0; band < kFloorBands; ++band) {
+      if (bands[static_cast<std::size_t>(band)].empty()) continue;
+      out << "<path fill=\"" << FloorShade(band) << "\" d=\"" << bands[static_cast<std::size_t>(band)] << "\"/>\n";
+    }
+    out << "</g>\n";
+  }
+
+  static std::string FloorShade(int band) {
+    const int level = 0xd0 + (0xfa - 0xd0) * band / (kFloorBands - 1);
+    return Hex(static_cast<unsigned>(level << 16 | level << 8 | (level + 2 > 0xff ? 0xff : level + 2)));
+  }
+
+  void Zones() {
+    if (picture.zones.empty()) return;
+    out << "<g fill=\"#5a6470\" fill-opacity=\"0.05\" stroke=\"#5a6470\" stroke-width=\"1\" "
+           "stroke-dasharray=\"6 4\">\n";
+    for (const ZoneBox& zone : picture.zones) {
+      const Point a = ToPixels(zone.low[0], zone.high[1]);
+      const Point b = ToPixels(zone.high[0], zone.low[1]);
+      out << "<rect x=\"" << Num(a.x) << "\" y=\"" << Num(a.y) << "\" width=\"" << Num(b.x - a.x) << "\" height=\""
+          << Num(b.y - a.y) << "\"/>\n";
+      Label({a.x + 3, a.y + 3}, "zone " + std::to_string(zone.zone), "#4a545e", true);
+    }
+    out << "</g>\n<g fill=\"#ffffff\" stroke=\"#4a545e\" stroke-width=\"1.2\">\n";
+    for (const ZoneBox& zone : picture.zones) {
+      const Point spot = ToPixels(zone.spot);
+      out << "<circle cx=\"" << Num(spot.x) << "\" cy=\"" << Num(spot.y) << "\" r=\"3.5\"/>\n";
+      Label(spot, "spot " + std::to_string(zone.zone), "#4a545e", false);
+    }
+    out << "</g>\n";
+  }
+
+  // --- ways -------------------------------------------------------------
+
+  // A way in time colours: one polyline per stretch of one colour, broken
+  // where the way jumps farther than `jump` map units in one step.
+  // The lines alone, for a casing under the way, go to `casing`.
+  std::string TimedWay(const std::vector<std::pair<float, Vec3>>& points, double jump, const std::string& style,
+                       std::string* casing = nullptr) {
+    std::ostringstream way;
+    std::string polyline;
+    int bin = -1;
+    Point last;
+    Point drawn;
+    bool open = false;
+    auto flush = [&] {
+      if (!polyline.empty()) {
+        way << "<polyline stroke=\"" << BinColour(bin) << "\" points=\"" << polyline << "\"/>\n";
+        if (casing != nullptr) *casing += "<polyline points=\"" + polyline + "\"/>\n";
+      }
+      polyline.clear();
+    };
+    auto add = [&](const Point& point) {
+      polyline += (polyline.empty() ? "" : " ") + Num(point.x) + "," + Num(point.y);
+      drawn = point;
+    };
+    way << "<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\" " << style << ">\n";
+    for (const auto& [time, at] : points) {
+      if (!range.Holds(time)) {
+        flush();
+        open = false;
+        continue;
+      }
+      const Point point = ToPixels(at);
+      const int pointBin = Bin(time);
+      if (!open || std::hypot(point.x - last.x, point.y - last.y) > jump * scale) {
+        flush();
+        bin = pointBin;
+        add(point);
+      } else if (pointBin != bin) {
+        add(point);
+        flush();
+        bin = pointBin;
+        add(last);
+        add(point);
+      } else if (std::hypot(point.x - drawn.x, point.y - drawn.y) >= kSkipBelowPixels) {
+        add(point);
+      }
+      last = point;
+      open = true;
+    }
+    flush();
+    way << "</g>\n";
+    return way.str();
+  }
+
+  void PlayerPath() {
+    std::vector<std::pair<float, Vec3>> points;
+    for (const TimedPoint& point : picture.player) points.emplace_back(point.time, point.at);
+    out << TimedWay(points, kPlayerJump, "stroke-width=\"10\" stroke-opacity=\"0.35\"");
+  }
+
+  void Followed() {
+    for (const auto& [entity, path] : picture.followed) {
+      std::vector<std::pair<float, Vec3>> points;
+      for (const TimedPoint& point : path) points.emplace_back(point.time, point.at);
+      out << TimedWay(points, kPlayerJump, "stroke-width=\"2\" stroke-dasharray=\"1 4\"");
+      for (const TimedPoint& point : path) {
+        if (!range.Holds(point.time)) continue;
+        Label(ToPixels(point.at), "e" + std::to_string(entity), ColourAt(point.time), false);
+        break;
+      }
+    }
+  }
+
+  void CameraPath() {
+    std::vector<std::pair<float, Vec3>> points;
+    for (const CameraSample& sample : picture.camera) points.emplace_back(sample.time, sample.origin);
+    // A dark edge under the way tells it from the player's way beneath it.
+    std::string casing;
+    const std::string way = TimedWay(points, kCameraJump, "stroke-width=\"2\"", &casing);
+    out << "<g fill=\"none\" stroke=\"#1d2227\" stroke-width=\"3.4\" stroke-linecap=\"round\" "
+           "stroke-linejoin=\"round\">\n"
+        << casing << "</g>\n"
+        << way;
+  }
+
+  void LookStrokes() {
+    const double every = (endTime - startTime) / kLookStrokes;
+    double next = startTime;
+    out << "<g stroke-width=\"1.6\" stroke-linecap=\"round\">\n";
+    for (const CameraSample& sample : picture.camera) {
+      if (!range.Holds(sample.time) || sample.time < next || !sample.ownView) continue;
+      next = sample.time + every;
+      const double yaw = sample.angles[kYaw] / 180.0 * std::numbers::pi;
+      const double pitch = sample.angles[kPitch] / 180.0 * std::numbers::pi;
+      const double length = kLookLength * std::max(0.25, std::fabs(std::cos(pitch)));
+      const Point from = ToPixels(sample.origin);
+      const Point to{from.x + length * std::cos(yaw), from.y - length * std::sin(yaw)};
+      const std::string colour = ColourAt(sample.time);
+      out << "<line x1=\"" << Num(from.x) << "\" y1=\"" << Num(from.y) << "\" x2=\"" << Num(to.x) << "\" y2=\""
+          << Num(to.y) << "\" stroke=\"" << Darker(colour) << "\"/>\n";
+    }
+    out << "</g>\n";
+  }
+
+  void TimeMarks() {
+    const double step = TimeStep(endTime - startTime, kTimeMarks);
+    double next = std::ceil(startTime / step) * step;
+    out << "<g fill=\"#ffffff\" stroke-width=\"1.5\">\n";
+    for (const CameraSample& sample : picture.camera) {
+      if (!range.Holds(sample.time) || sample.time < next) continue;
+      next = std::floor(sample.time / step) * step + step;
+      const Point at = ToPixels(sample.origin);
+      const std::string colour = ColourAt(sample.time);
+      out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"3\" stroke=\"" << colour << "\"/>\n";
+      timeLabels.push_back({at, TimeLabel(std::floor(sample.time / step) * step, step), colour});
+    }
+    out << "</g>\n";
+  }
+
+  void CommandMarks() {
+    out << "<g stroke=\"#1d2227\" stroke-width=\"1\">\n";
+    for (const CommandMark& mark : picture.marks) {
+      if (!range.Holds(mark.time)) continue;
+      const Point at = ToPixels(mark.at);
+      const std::string colour = ColourAt(mark.time);
+      if (mark.view) {
+        out << "<path fill=\"" << colour << "\" d=\"M" << Num(at.x) << " " << Num(at.y - 5.5) << "L" << Num(at.x + 5.5)
+            << " " << Num(at.y) << "L" << Num(at.x) << " " << Num(at.y + 5.5) << "L" << Num(at.x - 5.5) << " "
+            << Num(at.y) << "Z\"/>\n";
+      } else {
+        out << "<rect fill=\"" << colour << "\" x=\"" << Num(at.x - 4) << "\" y=\"" << Num(at.y - 4)
+            << "\" width=\"8\" height=\"8\"/>\n";
+      }
+      // A tenth is as close as a label needs; the script has the rest.
+      char time[32];
+      const double seconds = mark.time;
+      std::snprintf(time, sizeof time, seconds == std::floor(seconds) ? "%.0f" : "%.1f", seconds);
+      markLabels.push_back({at, std::string(time) + " " + mark.word, colour});
+    }
+    out << "</g>\n";
+  }
+
+  // --- labels -----------------------------------------------------------
+
+  struct PendingLabel {
+    Point at;
+    std::string text;
+    std::string colour;
+  };
+
+  // Places a label beside `at` where it covers no other label, or leaves it
+  // out; `inside` puts it below and to the right of the point.
+  void Label(const Point& at, const std::string& text, const std::string& colour, bool inside) {
+    const double textWidth = static_cast<double>(text.size()) * kCharWidth;
+    const Point offsets[] = {{7, -5}, {7, 13}, {-7 - textWidth, -5}, {-7 - textWidth, 13}, {-textWidth / 2, -9}};
+    const Point insideOffset[] = {{0, kFontSize}};
+    for (const Point& offset :
+         inside ? std::vector<Point>(insideOffset, insideOffset + 1) : std::vector<Point>(offsets, offsets + 5)) {
+      const Point base{at.x + offset.x, at.y + offset.y};
+      const Box box{base.x - 1, base.y - kFontSize, base.x + textWidth + 1, base.y + 3};
+      if (box.left < mapLeft || box.right > mapLeft + mapWidth || box.top < mapTop || box.bottom > mapTop + mapHeight) {
+        continue;
+      }
+      if (std::any_of(taken.begin(), taken.end(), [&box](const Box& other) { return box.Overlaps(other); })) continue;
+      taken.push_back(box);
+      placed.push_back({base, text, colour});
+      return;
+    }
+  }
+
+  void Labels() {
+    for (const PendingLabel& label : markLabels) Label(label.at, label.text, label.colour, false);
+    for (const PendingLabel& label : timeLabels) Label(label.at, label.text, label.colour, false);
+    // A white outline under each text keeps it readable over the ways.
+    out << "<g stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\" fill=\"#ffffff\">\n";
+    for (const PendingLabel& label : placed) WriteText(label, "");
+    out << "</g>\n<g>\n";
+    for (const PendingLabel& label : placed) WriteText(label, label.colour);
+    out << "</g>\n";
+  }
+
+  void WriteText(const PendingLabel& label, const std::string& colour) {
+    out << "<text x=\"" << Num(label.at.x) << "\" y=\"" << Num(label.at.y) << "\"";
+    if (!colour.empty()) out << " fill=\"" << Darker(colour) << "\"";
+    out << ">" << Xml(label.text) << "</text>\n";
+  }
+
+  // A time colour made dark enough to read as text.
+  static std::string Darker(const std::string& colour) {
+    const unsigned rgb = static_cast<unsigned>(std::stoul(colour.substr(1), nullptr, 16));
+    unsigned dark = 0;
+    for (int shift = 16; shift >= 0; shift -= 8) dark |= (((rgb >> shift) & 0xff) * 7 / 10) << shift;
+    return Hex(dark);
+  }
+
+  // --- header and legend ------------------------------------------------
+
+  void Header() {
+    std::string about = picture.map.empty() ? "no map" : picture.map;
+    if (!picture.levelName.empty()) about += " \u201c" + picture.levelName + "\u201d";
+    char times[96];
+    std::snprintf(times, sizeof times, "demo time %.1f to %.1f s", startTime, endTime);
+    out << "<text x=\"" << Num(kMargin) << "\" y=\"24\" font-size=\"16\" font-weight=\"bold\" fill=\"#1d2227\">"
+        << Xml(picture.title) << "</text>\n"
+        << "<text x=\"" << Num(kMargin) << "\" y=\"44\" fill=\"#3c444c\">" << Xml(about) << " \u00b7 " << times
+        << " \u00b7 seen from above, north up</text>\n";
+  }
+
+  void Legend() {
+    const double top = mapTop + mapHeight + 14;
+    const double barWidth = 300;
+    const double left = kMargin;
+    out << "<g fill=\"#1d2227\">\n<text x=\"" << Num(left) << "\" y=\"" << Num(top + 10) << "\">demo time</text>\n"
+        << "<rect x=\"" << Num(left) << "\" y=\"" << Num(top + 16) << "\" width=\"" << Num(barWidth)
+        << "\" height=\"12\" fill=\"url(#time)\" stroke=\"#8a9096\" stroke-width=\"0.5\"/>\n";
+    const double step = TimeStep(endTime - startTime, 5);
+    for (double tick = std::ceil(startTime / step) * step; tick <= endTime + 1e-6; tick += step) {
+      const double x = left + (tick - startTime) / (endTime - startTime) * barWidth;
+      const std::string text = TimeLabel(tick, step);
+      out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(top + 28) << "\" x2=\"" << Num(x) << "\" y2=\""
+          << Num(top + 32) << "\" stroke=\"#1d2227\"/>\n"
+          << "<text x=\"" << Num(x) << "\" y=\"" << Num(top + 44) << "\" text-anchor=\"middle\">" << text
+          << "</text>\n";
+    }
+    ScaleBar(left, top + 66);
+    out << "</g>\n";
+    Key(left + barWidth + 40, top);
+  }
+
+  void ScaleBar(double left, double y) {
+    static constexpr double kUnits[] = {16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192};
+    double units = kUnits[0];
+    for (const double candidate : kUnits) {
+      if (candidate * scale <= 160) units = candidate;
+    }
+    const double length = units * scale;
+    out << "<path d=\"M" << Num(left) << " " << Num(y - 4) << "V" << Num(y) << "H" << Num(left + length) << "V"
+        << Num(y - 4) << "\" fill=\"none\" stroke=\"#1d2227\" stroke-width=\"1.5\"/>\n"
+        << "<text x=\"" << Num(left + length + 8) << "\" y=\"" << Num(y) << "\">"
+        << Num(units).substr(0, Num(units).size() - 2) << " map units</text>\n";
+  }
+
+  // The symbols, in two columns of four.
+  void Key(double left, double top) {
+    const std::string middle = TimeColour(0.5);
+    auto at = [&](int index) { return Point{left + (index / 4) * kKeyColumn, top + 8 + (index % 4) * 19.0}; };
+    const char* labels[] = {"the player's way",
+                            "the camera's way, time dots",
+                            "where the camera looks",
+                            "an entity the script follows",
+                            "position command: time, word",
+                            "view command, at its target",
+                            "zone and its camera spot",
+                            "floors: higher is lighter"};
+    // What the picture holds no instance of needs no key.
+    const bool absent[8] = {
+        false, false, false, picture.followed.empty(), false, false, picture.zones.empty(), picture.floors.empty()};
+    int slot = 0;
+    for (int index = 0; index < 8; ++index) {
+      if (absent[index]) continue;
+      const Point p = at(slot++);
+      const double y = p.y;
+      const double x = p.x;
+      switch (index) {
+        case 0:
+          out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(y) << "\" x2=\"" << Num(x + 26) << "\" y2=\"" << Num(y)
+              << "\" stroke=\"" << middle
+              << "\" stroke-width=\"10\" stroke-opacity=\"0.35\" stroke-linecap=\"round\"/>\n";
+          break;
+        case 1:
+          out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(y) << "\" x2=\"" << Num(x + 26) << "\" y2=\"" << Num(y)
+              << "\" stroke=\"#1d2227\" stroke-width=\"3.4\" stroke-linecap=\"round\"/><line x1=\"" << Num(x)
+              << "\" y1=\"" << Num(y) << "\" x2=\"" << Num(x + 26) << "\" y2=\"" << Num(y) << "\" stroke=\"" << middle
+              << "\" stroke-width=\"2\" stroke-linecap=\"round\"/><circle cx=\"" << Num(x + 13) << "\" cy=\"" << Num(y)
+              << "\" r=\"3\" fill=\"#ffffff\" stroke=\"" << middle << "\" stroke-width=\"1.5\"/>\n";
+          break;
+        case 2:
+          out << "<line x1=\"" << Num(x + 4) << "\" y1=\"" << Num(y + 4) << "\" x2=\"" << Num(x + 22) << "\" y2=\""
+              << Num(y - 4) << "\" stroke=\"" << Darker(middle)
+              << "\" stroke-width=\"1.6\" stroke-linecap=\"round\"/>\n";
+          break;
+        case 3:
+          out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(y) << "\" x2=\"" << Num(x + 26) << "\" y2=\"" << Num(y)
+              << "\" stroke=\"" << middle
+              << "\" stroke-width=\"2\" stroke-dasharray=\"1 4\" "
+                 "stroke-linecap=\"round\"/>\n";
+          break;
+        case 4:
+          out << "<rect x=\"" << Num(x + 9) << "\" y=\"" << Num(y - 4) << "\" width=\"8\" height=\"8\" fill=\""
+              << middle << "\" stroke=\"#1d2227\"/>\n";
+          break;
+        case 5:
+          out << "<path d=\"M" << Num(x + 13) << " " << Num(y - 5.5) << "l5.5 5.5l-5.5 5.5l-5.5 -5.5Z\" fill=\""
+              << middle << "\" stroke=\"#1d2227\"/>\n";
+          break;
+        case 6:
+          out << "<rect x=\"" << Num(x + 1) << "\" y=\"" << Num(y - 6)
+              << "\" width=\"24\" height=\"12\" fill=\"#5a6470\" "
+                 "fill-opacity=\"0.05\" stroke=\"#5a6470\" stroke-dasharray=\"6 4\"/>\n";
+          break;
+        default:
+          out << "<rect x=\"" << Num(x + 1) << "\" y=\"" << Num(y - 6) << "\" width=\"12\" height=\"12\" fill=\""
+              << FloorShade(0) << "\" stroke=\"#9ea5ac\" stroke-width=\"0.5\"/><rect x=\"" << Num(x + 13) << "\" y=\""
+              << Num(y - 6) << "\" width=\"12\" height=\"12\" fill=\"" << FloorShade(kFloorBands - 1)
+              << "\" stroke=\"#9ea5ac\" stroke-width=\"0.5\"/>\n";
+          break;
+      }
+      out << "<text x=\"" << Num(x + 34) << "\" y=\"" << Num(y + 4) << "\" fill=\"#1d2227\">" << labels[index]
+          << "</text>\n";
+    }
+  }
+
+  const PreviewPicture& picture;
+  const TimeRange& range;
+  std::ostream& out;
+  double startTime = 0;
+  double endTime = 1;
+  double scale = 1;
+  double worldLeft = 0;
+  double worldTop = 0;
+  double mapLeft = 0;
+  double mapTop = 0;
+  double mapWidth = 0;
+  double mapHeight = 0;
+  double width = 0;
+  double height = 0;
+  std::vector<Box> taken;
+  std::vector<PendingLabel> placed;
+  std::vector<PendingLabel> markLabels;
+  std::vector<PendingLabel> timeLabels;
+};
+
+}  // namespace
+
+void WritePreviewSvg(const PreviewPicture& picture, const TimeRange& range, std::ostream& out) {
+  Drawing(picture, range, out).Write();
+}
+
+}  // namespace cw
