@@ -5,7 +5,10 @@ namespace cw {
 void EntityTable::Reference(int entity) {
   if (!Tracked(entity)) return;
   referenced.set(static_cast<std::size_t>(entity));
-  tracks.try_emplace(entity);
+  std::uint16_t& slot = slots[static_cast<std::size_t>(entity)];
+  if (slot != 0) return;
+  tracks.emplace_back();
+  slot = static_cast<std::uint16_t>(tracks.size());
 }
 
 void EntityTable::RecordBaseline(int entity, const Vec3& origin) {
@@ -23,7 +26,19 @@ const BaselineOrigin* EntityTable::Baseline(int entity) const {
 
 void EntityTable::AddTrackPoint(int entity, float time, float x, float y, float z) {
   if (!IsReferenced(entity)) return;
-  tracks[entity].Add(TrackPoint{time, x, y, z});
+  MutableTrack(entity)->Add(TrackPoint{time, x, y, z});
+}
+
+void EntityTable::DropPointsBefore(float time) {
+  for (TrackList& track : tracks) track.DropBefore(time);
+}
+
+void EntityTable::DropPointsAfter(int entity, float time) {
+  if (TrackList* track = MutableTrack(entity)) track->DropAfter(time);
+}
+
+void EntityTable::ClearTracks() {
+  for (TrackList& track : tracks) track.Clear();
 }
 
 const TrackPoint* EntityTable::LatestPoint(int entity) const {
@@ -34,11 +49,6 @@ const TrackPoint* EntityTable::LatestPoint(int entity) const {
 int EntityTable::PointCount(int entity) const {
   const TrackList* track = Track(entity);
   return track ? track->Count() : 0;
-}
-
-const TrackList* EntityTable::Track(int entity) const {
-  const auto found = tracks.find(entity);
-  return found == tracks.end() ? nullptr : &found->second;
 }
 
 }  // namespace cw

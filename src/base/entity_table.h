@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <bitset>
-#include <map>
+#include <cstdint>
 #include <vector>
 
 #include "base/protocol.h"
@@ -23,31 +23,67 @@ struct TrackPoint {
 // the newest point at or before a time; a point that a newer one at the same
 // or an earlier time has overtaken (demo time runs backwards at a new level)
 // can never be that answer again, so it goes. What stays runs forward in
-// time, and a lookup is a binary search however long the demo.
+// time. A lookup searches back from the newest point, where the times asked
+// for lie, so it costs little however long the demo; the points that no
+// lookup can reach any more can be let go, so that memory stays flat.
 class TrackList {
  public:
   void Add(const TrackPoint& point) {
-    while (!points.empty() && !(points.back().time < point.time)) points.pop_back();
+    while (Size() > 0 && !(points.back().time < point.time)) points.pop_back();
+    if (Size() == 0) Compact();
     points.push_back(point);
     ++added;
   }
-  // Every point ever added, overtaken ones included.
+  // Every point ever added, overtaken and dropped ones included.
   int Count() const { return added; }
-  const TrackPoint* Latest() const { return points.empty() ? nullptr : &points.back(); }
+  // The points kept.
+  std::size_t Size() const { return points.size() - first; }
+  const TrackPoint* Latest() const { return Size() == 0 ? nullptr : &points.back(); }
   // The newest point whose time is at or before `time`, or nullptr.
   const TrackPoint* At(float time) const {
     if (time != time) return nullptr;  // NaN: no time is at or before it
-    const auto after = std::upper_bound(points.begin(), points.end(), time,
-                                        [](float t, const TrackPoint& point) { return t < point.time; });
-    return after == points.begin() ? nullptr : &*(after - 1);
+    // Gallop back from the newest point, then search the last stretch.
+    std::size_t high = points.size();  // points from `high` on are after `time`
+    std::size_t step = 1;
+    while (high > first && time < points[high - 1].time) {
+      const std::size_t low = high - 1 > first + step ? high - 1 - step : first;
+      if (!(time < points[low].time)) {
+        const auto after = std::upper_bound(points.begin() + static_cast<std::ptrdiff_t>(low),
+                                            points.begin() + static_cast<std::ptrdiff_t>(high - 1), time,
+                                            [](float t, const TrackPoint& point) { return t < point.time; });
+        return &*(after - 1);
+      }
+      high = low;
+      step *= 2;
+    }
+    return high == first ? nullptr : &points[high - 1];
+  }
+  // Lets go of the points before the newest one at or before `time`: no
+  // lookup of a time from `time` on can return them.
+  void DropBefore(float time) {
+    const TrackPoint* keep = At(time);
+    if (keep == nullptr) return;
+    first = static_cast<std::size_t>(keep - points.data());
+    if (first > points.size() / 2) Compact();
+  }
+  // Lets go of the points after `time` but the newest.
+  void DropAfter(float time) {
+    while (Size() >= 2 && points[points.size() - 2].time > time) points.erase(points.end() - 2);
   }
   void Clear() {
     points.clear();
+    first = 0;
     added = 0;
   }
 
  private:
-  std::vector<TrackPoint> points;
+  void Compact() {
+    points.erase(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(first));
+    first = 0;
+  }
+
+  std::vector<TrackPoint> points;  // those kept begin at `first`
+  std::size_t first = 0;
   int added = 0;
 };
 
@@ -86,11 +122,27 @@ class EntityTable {
   const TrackPoint* LatestPoint(int entity) const;
   int PointCount(int entity) const;
   // The entity's trajectory, or nullptr when no script ever named it.
-  const TrackList* Track(int entity) const;
+  const TrackList* Track(int entity) const {
+    if (entity <= 0 || entity > kHighestEntity) return nullptr;
+    const int slot = slots[static_cast<std::size_t>(entity)];
+    return slot == 0 ? nullptr : &tracks[static_cast<std::size_t>(slot - 1)];
+  }
+  // Every trajectory lets go of the points before `time` that no lookup of
+  // a time from `time` on can return; see TrackList::DropBefore.
+  void DropPointsBefore(float time);
+  // The entity's trajectory lets go of its points after `time`, but the newest.
+  void DropPointsAfter(int entity, float time);
+  // Every trajectory starts empty; the entities followed stay followed.
+  void ClearTracks();
 
  private:
+  TrackList* MutableTrack(int entity) { return const_cast<TrackList*>(Track(entity)); }
+
   std::bitset<kEntityNumberSpace> referenced;
-  std::map<int, TrackList> tracks;
+  // The trajectories of the entities ever named, and for each entity number
+  // one more than its trajectory's index (0: none).
+  std::vector<TrackList> tracks;
+  std::vector<std::uint16_t> slots = std::vector<std::uint16_t>(kHighestEntity + 1, 0);
   // Indexed by entity number, as far as the highest baseline seen.
   std::vector<BaselineOrigin> baselines;
 };

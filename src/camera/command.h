@@ -35,6 +35,7 @@ class CommandList {
   CCommand& Head() { return items.front(); }
   const CCommand& Head() const { return items.front(); }
   CCommand& Tail() { return items.back(); }
+  const CCommand& Tail() const { return items.back(); }
   void RemoveHead() { items.pop_front(); }
   void RemoveAll() { items.clear(); }
   auto begin() { return items.begin(); }
@@ -53,10 +54,13 @@ struct CommandLists {
   CommandList palette;   // palette, fade
   CommandList event;     // text, subtitle, sound, eyes
   ScriptSounds sounds;   // the names of the event list's sounds
+  // The sounds were learnt by a read of the whole script ahead: a sound line
+  // read now finds its name among them.
+  bool soundsKnown = false;
 
   // Appends a sound command with its name's slot.
   void AppendSound(CCommand sound) {
-    sound.soundSlot = sounds.Add(sound.text);
+    sound.soundSlot = soundsKnown ? sounds.SlotOf(sound.text) : sounds.Add(sound.text);
     event.Append(sound);
   }
   void RemoveAll() {
@@ -66,6 +70,7 @@ struct CommandLists {
     palette.RemoveAll();
     event.RemoveAll();
     sounds.Clear();
+    soundsKnown = false;
   }
 };
 

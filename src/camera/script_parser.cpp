@@ -141,6 +141,19 @@ void ParseScript(std::istream& script, CommandLists& lists, EntityTable& entitie
     scriptEnded = true;
     return;
   }
+  ParseScriptLine(text, lists, entities);
+}
+
+bool ScriptLineTime(std::string_view text, float& time) {
+  const std::string_view trimmed = TrimScriptLine(text);
+  if (trimmed.empty() || trimmed.front() == '#') return false;
+  ScriptLine line;
+  if (!SplitScriptLine(trimmed, line)) return false;
+  time = line.time;
+  return true;
+}
+
+void ParseScriptLine(std::string_view text, CommandLists& lists, EntityTable& entities) {
   const std::string_view trimmed = TrimScriptLine(text);
   if (trimmed.empty() || trimmed.front() == '#') return;
   ScriptLine line;

@@ -2,6 +2,7 @@
 // Reads a camera script one line per call into the command lists.
 
 #include <iosfwd>
+#include <string_view>
 
 namespace cw {
 
@@ -12,5 +13,12 @@ class EntityTable;
 // At the end of the stream (a last line without a line feed included) sets
 // `scriptEnded` and stores nothing.
 void ParseScript(std::istream& script, CommandLists& lists, EntityTable& entities, bool& scriptEnded);
+
+// One line already read, as ParseScript takes it.
+void ParseScriptLine(std::string_view text, CommandLists& lists, EntityTable& entities);
+
+// The time of a line that the reader hands on to a command word; false for
+// the lines it passes over before that (blank lines, comments, no word).
+bool ScriptLineTime(std::string_view text, float& time);
 
 }  // namespace cw

@@ -1,5 +1,8 @@
 #include "refilm/demo_survey.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "stream/block.h"
 #include "stream/demo_files.h"
 #include "stream/message_reader.h"
@@ -12,9 +15,22 @@ class SurveyHandler {
  public:
   explicit SurveyHandler(DemoSurvey& into) : survey(into) {}
 
-  void EntityUpdate(int, const EntityUpdateFields& update) { Use(update.entity); }
+  // The refilm's clock, as its step sets it: every finite svc_time, and 0 at
+  // every level after the first.
+  void NextBlock() { ++block; }
+  void Time(int, float seconds) {
+    if (std::isfinite(seconds)) Clock(seconds);
+  }
+  void EntityUpdate(int, const EntityUpdateFields& update) {
+    Use(update.entity);
+    if (update.entity == kPlayerEntity && !playerSeen) {
+      playerSeen = true;
+      survey.clockBeforePlayer = latest;
+    }
+  }
   void SpawnBaseline(int, const BaselineFields& baseline) { Use(baseline.entity); }
   void ServerInfo(int, const ServerInfoFields& info) {
+    if (survey.levels > 0) Clock(0);
     if (survey.levels++ == 0) {
       survey.protocol = info.protocol;
       info.models.ForEach([this](std::string_view name) {
@@ -27,7 +43,6 @@ class SurveyHandler {
     }
   }
   void ClientData(int, const ClientDataFields&) {}
-  void Time(int, float) {}
   void Text(int, std::uint8_t, std::string_view) {}
   void SetView(int, int) {}
   void UpdateColors(int, int, int) {}
@@ -39,7 +54,22 @@ class SurveyHandler {
  private:
   void Use(int entity) { survey.used.set(static_cast<std::uint16_t>(entity)); }
 
+  void Clock(float time) {
+    if (time < clock) {
+      std::vector<ClockLow>& lows = survey.clockLows;
+      while (!lows.empty() && lows.back().time >= time) lows.pop_back();
+      lows.push_back({block, time});
+    }
+    clock = time;
+    if (!playerSeen) latest = std::max(latest, time);
+    if (!playerSeen) survey.clockBeforePlayer = latest;
+  }
+
   DemoSurvey& survey;
+  int block = -1;
+  float clock = 0;
+  float latest = 0;
+  bool playerSeen = false;
 };
 
 constexpr int kBlocksBetweenProgress = 256;
@@ -62,6 +92,7 @@ DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::str
       survey.stopped = true;
       break;
     }
+    handler.NextBlock();
     ReadMessages(input, stream, handler);
     if (survey.unreadableProtocol != 0) break;
   }

@@ -7,10 +7,18 @@
 #include <functional>
 #include <ios>
 #include <string>
+#include <vector>
 
 #include "base/protocol.h"
 
 namespace cw {
+
+// A block in which the refilm's clock goes back (a new level, a time that
+// runs backwards) to `time`, lower than every time it goes back to later.
+struct ClockLow {
+  int block = 0;
+  float time = 0;
+};
 
 struct DemoSurvey {
   int protocol = 0;        // of the first svc_serverinfo; 0 when there is none
@@ -22,6 +30,11 @@ struct DemoSurvey {
   std::uint32_t unreadableFlags = 0;
   std::bitset<kEntityNumberSpace> used;
   bool stopped = false;  // `keepGoing` asked for a stop: the rest is unknown
+  // Where the refilm's clock will stand lowest from each block on, as far as
+  // it goes back: in block order, each lower than those after it.
+  std::vector<ClockLow> clockLows;
+  // The latest the clock stands before the player's first update.
+  float clockBeforePlayer = 0;
 };
 
 // Reads the demo without touching any of the caller's state. Stops at the

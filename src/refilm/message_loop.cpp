@@ -1,5 +1,8 @@
 #include "refilm/message_loop.h"
 
+#include <algorithm>
+
+#include "base/protocol.h"
 #include "camera/director.h"
 #include "refilm/message_handlers.h"
 #include "refilm/refilm_context.h"
@@ -16,9 +19,42 @@ void MessageLoop(RefilmContext& context, CBlock& in, CBlock& out) {
   ReadMessages(in, context.stream, handlers);
 }
 
+namespace {
+
+void PruneTracks(RefilmContext& context) {
+  TrackPruning& pruning = context.pruning;
+  const int block = pruning.block++;
+  if (pruning.keepEveryPoint) return;
+  switch (pruning.mode) {
+    case TrackPruning::Mode::Off:
+      return;
+    case TrackPruning::Mode::Generation:
+      context.entities.DropPointsAfter(kPlayerEntity, pruning.playerBound);
+      return;
+    case TrackPruning::Mode::Refilm:
+      break;
+  }
+  while (pruning.nextLow < pruning.lows.size() && pruning.lows[pruning.nextLow].block < block) ++pruning.nextLow;
+  float lowest = context.run.demoTime;
+  if (pruning.nextLow < pruning.lows.size()) lowest = std::min(lowest, pruning.lows[pruning.nextLow].time);
+  context.entities.DropPointsBefore(lowest - pruning.maxLag);
+}
+
+}  // namespace
+
+void StartPruning(RefilmContext& context, TrackPruning::Mode mode) {
+  TrackPruning& pruning = context.pruning;
+  pruning.mode = mode;
+  pruning.block = 0;
+  pruning.nextLow = 0;
+}
+
 void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output) {
+  PruneTracks(context);
+  if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
   CameraStep(context.director, context.commands, context.entities, context.run.demoTime);
   MessageLoop(context, input, output);
+  if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
   RollStep(context.director, context.commands.roll, context.run.demoTime);
   PaletteStage(context, output);
   EventStage(context, output);

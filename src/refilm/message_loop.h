@@ -3,12 +3,16 @@
 // input block parsed and written (changed, dropped or with others injected)
 // to the output block, then the end-of-block stages.
 
+#include "refilm/refilm_context.h"
+
 namespace cw {
 
 class CBlock;
-struct RefilmContext;
 
 void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output);
+
+// From the next block on, drops the trajectory points as `mode` says.
+void StartPruning(RefilmContext& context, TrackPruning::Mode mode);
 
 // The message stage alone.
 void MessageLoop(RefilmContext& context, CBlock& input, CBlock& output);

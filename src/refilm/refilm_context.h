@@ -9,6 +9,8 @@
 #include "base/protocol.h"
 #include "camera/command.h"
 #include "camera/director.h"
+#include "camera/script_feed.h"
+#include "refilm/demo_survey.h"
 #include "refilm/options.h"
 #include "refilm/parser_values.h"
 #include "stream/message_reader.h"
@@ -39,6 +41,26 @@ struct StreamEditState {
   std::string textBuffer;
 };
 
+// What lets the per-block step drop the trajectory points that no lookup can
+// reach any more, so that memory stays flat however long the demo. A lookup
+// asks for the time of its block less a lag of the script; so the lowest
+// time the clock will stand at from here on, less the script's longest lag,
+// is as far back as any lookup can reach.
+struct TrackPruning {
+  enum class Mode {
+    Off,         // every point stays
+    Generation,  // the generator's read: the player's points stay as far as a refilm's lookups can reach them
+    Refilm,      // points before the reach of every lookup to come go
+  };
+  Mode mode = Mode::Off;
+  float maxLag = 0;             // the longest lag of any point of the script
+  std::vector<ClockLow> lows;   // the survey's: where the clock goes back to
+  std::size_t nextLow = 0;      // the first of them still ahead
+  int block = 0;                // blocks begun in this mode
+  float playerBound = 0;        // the generator's: the survey's clock before the player's first update
+  bool keepEveryPoint = false;  // for tests that compare with and without
+};
+
 struct RefilmContext {
   RefilmContext() { edits.textBuffer.reserve(kTextBufferSize); }
 
@@ -50,6 +72,11 @@ struct RefilmContext {
   CommandLists commands;
   DirectorState director;
   StreamEditState edits;
+  TrackPruning pruning;
+  // The script being read as the demo goes, or nullptr when it was read whole.
+  ScriptFeed* scriptFeed = nullptr;
+  // For tests that compare: the script is read whole before the first block.
+  bool readScriptWhole = false;
 };
 
 }  // namespace cw

@@ -41,6 +41,7 @@ float Fraction(float seconds) { return seconds - static_cast<float>(TruncateToIn
 }  // namespace
 
 void WriteCameraBaseline(RefilmContext& context, CBlock& out) {
+  if (context.scriptFeed != nullptr) context.scriptFeed->ReadFirstPosition();
   Vec3 place{0, 0, 0};  // a "now" axis has no camera yet: it starts at 0
   if (!context.commands.position.Empty()) {
     Evaluate(context.commands.position.Head().coord, place, context.entities, context.run.demoTime);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sstream>
 
 #include "autogen/disposition.h"
@@ -28,11 +29,18 @@ constexpr const char* kResultFirstLine = "-1\n";
 constexpr int kEndMarkerSize = 8;
 constexpr int kBlocksBetweenStopChecks = 64;
 
-void ReadScript(Context& context, const std::string& text) {
-  std::istringstream script(text);
-  context.entities.ClearReferences();
-  while (!context.run.scriptEnded) ParseScript(script, context.commands, context.entities, context.run.scriptEnded);
-}
+// While it lives, the refilm step reads the script from `feed` as the demo
+// goes; the feed goes with it, however the run ends.
+class FeedingScript {
+ public:
+  FeedingScript(RefilmContext& step, ScriptFeed& feed) : context(step) { context.scriptFeed = &feed; }
+  ~FeedingScript() { context.scriptFeed = nullptr; }
+  FeedingScript(const FeedingScript&) = delete;
+  FeedingScript& operator=(const FeedingScript&) = delete;
+
+ private:
+  RefilmContext& context;
+};
 
 // Whether the processed block goes into the result, when the result is
 // thinned to a frame rate.
@@ -205,6 +213,10 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
   // file itself is replaced only when the whole run has succeeded.
   run.refilming = false;
   run.filming = false;
+  // Trajectories start afresh: a result never depends on an earlier run.
+  context.entities.ClearTracks();
+  context.pruning.lows = survey.clockLows;
+  context.pruning.playerBound = survey.clockBeforePlayer;
   ReplacingFile scriptFile;
   std::string scriptText;
   if (options.generateScript) {
@@ -213,16 +225,13 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
       return RunOutcome::Refused;
     }
     progress.StartPass(1);
+    StartPruning(context, TrackPruning::Mode::Generation);
     if (!Generate(context, platform, progress, zoneName, scriptText)) return Stopped(context);
     scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
     if (writes && !scriptFile.Finish()) {
       RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
       return RunOutcome::Refused;
     }
-  } else {
-    // A script that cannot be read is an empty script, as an empty file is.
-    int error = 0;
-    ReadWholeFile(options.scriptFile, scriptText, error);
   }
   run.refilming = true;
   run.filming = true;
@@ -232,7 +241,19 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
   // The exit times come from the generation's read of the demo.
   if (!options.generateScript) context.parser.levelExitTimes.clear();
 
-  ReadScript(context, scriptText);
+  // A script that cannot be read is an empty script, as an empty file is.
+  // A generated one is read from memory.
+  InputFile scriptSource(options.generateScript ? std::string() : options.scriptFile);
+  std::istringstream generatedScript(scriptText);
+  context.entities.ClearReferences();
+  ScriptFeed feed(options.generateScript ? generatedScript : scriptSource.Stream(), context.commands, context.entities);
+  // The preview looks at the whole script at once.
+  const bool whole = watcher != nullptr || context.readScriptWhole;
+  if (whole) feed.ReadAll();
+  std::optional<FeedingScript> feeding;
+  if (!whole) feeding.emplace(context, feed);
+  context.pruning.maxLag = feed.LongestLag();
+  StartPruning(context, TrackPruning::Mode::Refilm);
   context.edits.cameraEntity = cameraEntity;
   if (watcher != nullptr) watcher->ScriptRead(context);
 

@@ -88,8 +88,20 @@ FileReadBuffer::int_type FileReadBuffer::underflow() {
 
 FileReadBuffer::pos_type FileReadBuffer::seekoff(off_type offset, std::ios_base::seekdir way,
                                                  std::ios_base::openmode which) {
-  if (offset != 0 || way != std::ios_base::cur || (which & std::ios_base::in) == 0) return pos_type(off_type(-1));
+  if ((which & std::ios_base::in) == 0) return pos_type(off_type(-1));
+  if (way == std::ios_base::beg) return seekpos(pos_type(offset), which);
+  if (offset != 0 || way != std::ios_base::cur) return pos_type(off_type(-1));
   return pos_type(filled_ - (egptr() - gptr()));
+}
+
+FileReadBuffer::pos_type FileReadBuffer::seekpos(pos_type position, std::ios_base::openmode which) {
+  const auto offset = static_cast<off_type>(position);
+  if ((which & std::ios_base::in) == 0 || offset < 0 || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+    return pos_type(off_type(-1));
+  }
+  setg(buffer_.data(), buffer_.data(), buffer_.data());
+  filled_ = offset;
+  return position;
 }
 
 std::streamoff BytesRead(std::istream& stream) {

@@ -44,9 +44,10 @@ class FileReadBuffer : public std::streambuf {
 
  protected:
   int_type underflow() override;
-  // Tells the position (an offset of 0 from the current one) and nothing
-  // else: the file is read straight through.
+  // Tells the position (an offset of 0 from the current one), and goes back
+  // to a position from the file's start (a camera script is read twice).
   pos_type seekoff(off_type offset, std::ios_base::seekdir way, std::ios_base::openmode which) override;
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override;
 
  private:
   std::FILE* file_;
