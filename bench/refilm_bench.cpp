@@ -1,4 +1,5 @@
 // refilm-bench [--size MB] [--source synthetic|real|both] [--workloads LIST] [--json FILE] [--dir DIR] [--keep]
+//              [--program CLI]
 //
 // How fast is a refilm next to a plain copy of the same file, and does its
 // memory stay flat however long the demo is? For each source demo (a large
@@ -13,7 +14,8 @@
 //              file (the generation passes), then the refilm
 // It prints MB/s of the copy and of each refilm, the refilm's speed as a
 // share of the copy's, and the peak resident set, and one JSON line per
-// source for comparing runs.
+// source for comparing runs. `--program` measures another build's
+// command-line program (an older one, say) against the same copy.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -51,6 +53,7 @@ struct BenchOptions {
   std::string json;
   bool keep = false;
   fs::path dir;
+  std::string program = CAMWRIGHT_CLI_PROGRAM;
 };
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -80,6 +83,8 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
       options.json = argv[++i];
     } else if (word == "--dir" && hasValue) {
       options.dir = argv[++i];
+    } else if (word == "--program" && hasValue) {
+      options.program = fs::absolute(argv[++i]).string();
     } else {
       return false;
     }
@@ -207,8 +212,9 @@ struct Measure {
 // The command line of one workload: the program as a user runs it, so that
 // the process's peak memory is the refilm's alone. The busy workload turns
 // on every option the way the tests' busy run does.
-std::vector<std::string> WorkloadCommand(const Source& source, const std::string& workload, const fs::path& dir) {
-  std::vector<std::string> words = {CAMWRIGHT_CLI_PROGRAM};
+std::vector<std::string> WorkloadCommand(const Source& source, const std::string& workload, const fs::path& dir,
+                                         const std::string& program) {
+  std::vector<std::string> words = {program};
   if (workload == "busy") {
     for (const char* word : {"--shirt", "4", "--pants", "13", "--run-by", "Runner", "--filming-by", "Camera",
                              "--centerprint-time", "--chain", "next.dem", "--remove-outside-fov", "--fps", "15"}) {
@@ -221,7 +227,7 @@ std::vector<std::string> WorkloadCommand(const Source& source, const std::string
   return words;
 }
 
-Measure Run(const Source& source, const std::string& workload, const fs::path& dir) {
+Measure Run(const Source& source, const std::string& workload, const fs::path& dir, const std::string& program) {
   // The script and the zone file are written here, so that the child's peak
   // memory is the refilm's alone.
   if (workload != "generated") {
@@ -232,7 +238,7 @@ Measure Run(const Source& source, const std::string& workload, const fs::path& d
   std::ofstream(dir / (source.map + ".log")) << source.zones;
   std::fflush(stdout);
   const auto start = Clock::now();
-  const std::vector<std::string> words = WorkloadCommand(source, workload, dir);
+  const std::vector<std::string> words = WorkloadCommand(source, workload, dir, program);
   const pid_t child = fork();
   if (child == 0) {
     std::vector<char*> argv;
@@ -259,7 +265,7 @@ std::string Measured(const Source& source, const BenchOptions& bench, const fs::
   std::ostringstream json;
   json << "{\"source\":\"" << source.name << "\",\"size_mb\":" << sourceMb << ",\"copy_mb_s\":" << copy;
   for (const std::string& workload : bench.workloads) {
-    const Measure measure = Run(source, workload, dir);
+    const Measure measure = Run(source, workload, dir, bench.program);
     const double share = measure.mbPerSecond / copy;
     std::printf("  %-10s refilm %8.1f MB/s   %.3f of the copy   peak RSS %6.1f MB%s\n", workload.c_str(),
                 measure.mbPerSecond, share, measure.peakRssMb, measure.failed ? "   (refused)" : "");
@@ -282,8 +288,8 @@ int main(int argc, char** argv) {
   if (!ParseArguments(argc, argv, bench)) {
     std::fprintf(stderr,
                  "Usage: refilm-bench [--size MB] [--source synthetic|real|both] [--workloads plain,busy,generated]\n"
-                 "                    [--json FILE] [--dir DIR] [--keep]\n");
-    return 2;
+                 "                    [--json FILE] [--dir DIR] [--keep] [--program CLI]\n");
+    return 1;
   }
   const fs::path dir =
       bench.dir.empty() ? fs::temp_directory_path() / ("camwright-bench-" + std::to_string(getpid())) : bench.dir;

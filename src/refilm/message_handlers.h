@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "stream/block.h"
 #include "stream/message_reader.h"
 
 namespace cw {
 
-class CBlock;
 struct RefilmContext;
 
 class MessageHandlers {
@@ -32,8 +32,12 @@ class MessageHandlers {
   void Damaged(int start);
 
  private:
-  // The message as it stands in the input.
-  void Copy(int start);
+  // The message as it stands in the input; inline, as most messages are
+  // copied.
+  void Copy(int start) {
+    out.BeginMessage();
+    out.CopyFrom(in, start);
+  }
 
   RefilmContext& context;
   const CBlock& in;

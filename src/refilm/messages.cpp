@@ -28,11 +28,6 @@ bool Removed(const RefilmOptions& options, std::uint8_t type) {
 
 }  // namespace
 
-void MessageHandlers::Copy(int start) {
-  out.BeginMessage();
-  out.CopyFrom(in, start);
-}
-
 void MessageHandlers::Other(int start, std::uint8_t type) {
   Copy(start);
   if (type == svc_bad || type == svc_nop) context.run.streamProblems = true;

@@ -68,9 +68,12 @@ ReadStatus CBlock::ReadFrom(std::istream& in, Vec3& angles) {
   endReached = true;
   std::memcpy(data.data(), kEndMarker, sizeof kEndMarker);
 
+  // Straight from the stream's buffer: a block is read in two pieces, and
+  // the stream's own checks around each piece cost more than the copy.
+  std::streambuf* buffer = in.rdbuf();
+  if (buffer == nullptr) return ReadStatus::End;
   std::uint8_t header[kBlockHeaderSize];
-  in.read(reinterpret_cast<char*>(header), sizeof header);
-  const auto got = static_cast<int>(in.gcount());
+  const auto got = static_cast<int>(buffer->sgetn(reinterpret_cast<char*>(header), sizeof header));
   if (got == 0) return ReadStatus::End;
   if (got < kBlockHeaderSize) return ReadStatus::Damaged;
 
@@ -78,8 +81,7 @@ ReadStatus CBlock::ReadFrom(std::istream& in, Vec3& angles) {
   if (stated < 0 || stated > kMaxInputBlock) return ReadStatus::Damaged;
   for (int i = 0; i < 3; ++i) angles[static_cast<std::size_t>(i)] = LoadFloat(header + 4 + 4 * i);
 
-  in.read(reinterpret_cast<char*>(data.data()), stated);
-  length = static_cast<int>(in.gcount());
+  length = static_cast<int>(buffer->sgetn(reinterpret_cast<char*>(data.data()), stated));
   endReached = false;
   return length == stated ? ReadStatus::Block : ReadStatus::Truncated;
 }
@@ -162,11 +164,6 @@ void CBlock::PutString(std::string_view text) {
   text = text.substr(0, std::min(text.find('\0'), static_cast<std::size_t>(kTextBufferSize - 1)));
   PutBytes(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
   PutByte(0);
-}
-
-void CBlock::CopyFrom(const CBlock& input, int from) {
-  if (from < 0 || from > input.cursor) return;
-  PutBytes(input.data.data() + from, input.cursor - from);
 }
 
 void CBlock::Load(const std::uint8_t* bytes, int count) {

@@ -152,4 +152,10 @@ inline void CBlock::PutBytes(const std::uint8_t* bytes, int count) {
   std::memcpy(Room(count), bytes, static_cast<std::size_t>(count));
 }
 
+// Inline: every message the refilm leaves as it is passes through here.
+inline void CBlock::CopyFrom(const CBlock& input, int from) {
+  if (from < 0 || from > input.cursor) return;
+  PutBytes(input.data.data() + from, input.cursor - from);
+}
+
 }  // namespace cw
