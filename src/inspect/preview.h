@@ -16,7 +16,7 @@
 
 namespace cw {
 
-struct EntityTable;
+class EntityTable;
 struct ZoneTables;
 
 struct TimedPoint {
