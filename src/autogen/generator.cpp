@@ -91,7 +91,10 @@ void WriteScriptStep(const RefilmContext& context, GeneratorState& state, const 
   }
 }
 
-bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
+namespace {
+
+// Generates into `script` (see GenerateScript) while the camera rests.
+bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
                     std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop) {
   state = GeneratorState{};
   SkipFirstLine(demo);  // the CD track line
@@ -136,6 +139,26 @@ bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& z
     if (firstLevel) WriteScriptStep(context, state, zones, script);
   }
   return true;
+}
+
+// The camera rests for as long as the passes run, however they end.
+class CameraResting {
+ public:
+  explicit CameraResting(RunFlags& flags) : run(flags) { run.generating = true; }
+  ~CameraResting() { run.generating = false; }
+  CameraResting(const CameraResting&) = delete;
+  CameraResting& operator=(const CameraResting&) = delete;
+
+ private:
+  RunFlags& run;
+};
+
+}  // namespace
+
+bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
+                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop) {
+  const CameraResting resting(context.run);
+  return GeneratePasses(context, state, zones, demo, zoneFile, script, stop);
 }
 
 }  // namespace cw

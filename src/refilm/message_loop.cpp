@@ -52,10 +52,11 @@ void StartPruning(RefilmContext& context, TrackPruning::Mode mode) {
 void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output) {
   PruneTracks(context);
   if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
-  CameraStep(context.director, context.commands, context.entities, context.run.demoTime);
+  const bool filming = !context.run.generating;
+  if (filming) CameraStep(context.director, context.commands, context.entities, context.run.demoTime);
   MessageLoop(context, input, output);
   if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
-  RollStep(context.director, context.commands.roll, context.run.demoTime);
+  if (filming) RollStep(context.director, context.commands.roll, context.run.demoTime);
   PaletteStage(context, output);
   EventStage(context, output);
   WriteExactExitTime(context, output);

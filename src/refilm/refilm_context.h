@@ -25,6 +25,9 @@ struct RunFlags {
   // This pass writes a result through the camera: each new level of the
   // demo is refilmed again, whatever ended the one before.
   bool filming = false;
+  // A script is being generated from the demo: the camera has no commands
+  // yet, and the refilm after starts it afresh, so it rests.
+  bool generating = false;
   float demoTime = 0;
   float exitTime = 0;
   float lastBlockTime = 0;
