@@ -112,12 +112,18 @@ void Evaluate(const CCoord& coord, Vec3& point, const EntityTable& entities, flo
   }
 }
 
+float LookAtYaw(const Vec3& target, const Vec3& camera) {
+  const float dx = camera[0] - target[0];
+  const float dy = camera[1] - target[1];
+  return std::atan2(dy, -dx) * -kRadiansToDegrees;
+}
+
 void LookAt(const Vec3& target, const Vec3& camera, Vec3& angles) {
   const float dx = camera[0] - target[0];
   const float dy = camera[1] - target[1];
   const float dz = camera[2] - target[2];
   angles[kPitch] = std::atan2(dz, std::sqrt(dx * dx + dy * dy)) * kRadiansToDegrees;
-  angles[kYaw] = std::atan2(dy, -dx) * -kRadiansToDegrees;
+  angles[kYaw] = LookAtYaw(target, camera);
 }
 
 }  // namespace cw

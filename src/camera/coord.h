@@ -41,5 +41,7 @@ void Evaluate(const CCoord& coord, Vec3& point, const EntityTable& entities, flo
 // Pitch and yaw from `camera` toward `target` into angles[0] and angles[1];
 // the roll is left alone.
 void LookAt(const Vec3& target, const Vec3& camera, Vec3& angles);
+// The yaw alone, as LookAt gives it.
+float LookAtYaw(const Vec3& target, const Vec3& camera);
 
 }  // namespace cw

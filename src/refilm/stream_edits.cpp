@@ -118,16 +118,17 @@ bool OutsideFieldOfView(const RefilmContext& context, const Vec3& origin) {
   const Vec3& camera = context.director.cameraOrigin;
   const float dx = origin[0] - camera[0];
   const float dy = origin[1] - camera[1];
+  // What is near the camera stays, whatever its direction: the angle is
+  // needed only beyond that.
   const float distance = std::sqrt(dx * dx + dy * dy);
-  Vec3 toward{0, 0, 0};
-  LookAt(origin, camera, toward);
-  float delta = toward[kYaw] - context.director.cameraAngles[kYaw];
+  if (!(distance > kFovDistance)) return false;
+  float delta = LookAtYaw(origin, camera) - context.director.cameraAngles[kYaw];
   if (delta > 180.0f) {
     delta -= 360.0f;
   } else if (delta < -180.0f) {
     delta += 360.0f;
   }
-  return delta * delta > kFovHalfAngleSquared && distance > kFovDistance;
+  return delta * delta > kFovHalfAngleSquared;
 }
 
 void AppendExitTime(std::string& text, float exit) {
