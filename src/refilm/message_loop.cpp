@@ -21,6 +21,8 @@ void MessageLoop(RefilmContext& context, CBlock& in, CBlock& out) {
 
 namespace {
 
+constexpr int kBlocksBetweenPrunings = 16;
+
 void PruneTracks(RefilmContext& context) {
   TrackPruning& pruning = context.pruning;
   const int block = pruning.block++;
@@ -34,6 +36,9 @@ void PruneTracks(RefilmContext& context) {
     case TrackPruning::Mode::Refilm:
       break;
   }
+  // Now and then is enough: what a few blocks add is small, and the walk
+  // over every followed entity is not.
+  if (block % kBlocksBetweenPrunings != 0) return;
   while (pruning.nextLow < pruning.lows.size() && pruning.lows[pruning.nextLow].block < block) ++pruning.nextLow;
   float lowest = context.run.demoTime;
   if (pruning.nextLow < pruning.lows.size()) lowest = std::min(lowest, pruning.lows[pruning.nextLow].time);
