@@ -77,7 +77,8 @@ void ScriptFeed::ReadAll() {
 }
 
 void ScriptFeed::ReadFor(float demoTime) {
-  while (!ended && EarliestAhead() <= demoTime && ReadLine()) {
+  if (ended) return;
+  while (EarliestAhead() <= demoTime && ReadLine()) {
   }
   for (CommandList* list : {&lists.position, &lists.view, &lists.roll, &lists.palette}) {
     while (!list->Empty() && list->Head().startTime <= demoTime && list->Count() < 2 && ReadLine()) {

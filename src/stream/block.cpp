@@ -44,11 +44,23 @@ void StoreFloat(std::uint8_t* p, float value) {
   StoreLong(p, static_cast<std::int32_t>(bits));
 }
 
+// Straight into the stream's buffer, as blocks are read: the stream's own
+// checks around each piece cost more than the copy. A short write marks the
+// stream bad, as its own write would.
+void WriteBytes(std::ostream& out, const std::uint8_t* bytes, std::size_t count) {
+  if (!out.good()) return;
+  std::streambuf* buffer = out.rdbuf();
+  const auto size = static_cast<std::streamsize>(count);
+  if (buffer == nullptr || buffer->sputn(reinterpret_cast<const char*>(bytes), size) != size) {
+    out.setstate(std::ios_base::badbit);
+  }
+}
+
 void WriteHeader(std::ostream& out, int length, const Vec3& angles) {
   std::uint8_t header[kBlockHeaderSize];
   StoreLong(header, length);
   for (int i = 0; i < 3; ++i) StoreFloat(header + 4 + 4 * i, angles[static_cast<std::size_t>(i)]);
-  out.write(reinterpret_cast<const char*>(header), sizeof header);
+  WriteBytes(out, header, sizeof header);
 }
 
 }  // namespace
@@ -93,7 +105,7 @@ bool CBlock::IsEndMarker() const {
 
 void CBlock::WriteTo(std::ostream& out, const Vec3& angles) const {
   WriteHeader(out, length, angles);
-  out.write(reinterpret_cast<const char*>(data.data()), length);
+  WriteBytes(out, data.data(), static_cast<std::size_t>(length));
 }
 
 bool CBlock::WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const {
@@ -114,7 +126,7 @@ bool CBlock::WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) cons
       }
     }
     WriteHeader(out, end - begin, angles);
-    out.write(reinterpret_cast<const char*>(data.data() + begin), end - begin);
+    WriteBytes(out, data.data() + begin, static_cast<std::size_t>(end - begin));
     begin = end;
   } while (begin < length);
   return whole;
