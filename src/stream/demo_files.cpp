@@ -104,6 +104,15 @@ FileReadBuffer::pos_type FileReadBuffer::seekpos(pos_type position, std::ios_bas
   return position;
 }
 
+std::streamsize FileReadBuffer::xsgetn(char* data, std::streamsize count) {
+  if (count > 0 && count <= egptr() - gptr()) {
+    std::memcpy(data, gptr(), static_cast<std::size_t>(count));
+    gbump(static_cast<int>(count));
+    return count;
+  }
+  return std::streambuf::xsgetn(data, count);
+}
+
 std::streamoff BytesRead(std::istream& stream) {
   // Not tellg(): at the end of the data it would set failbit.
   std::streambuf* buffer = stream.rdbuf();

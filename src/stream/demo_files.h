@@ -44,6 +44,8 @@ class FileReadBuffer : public std::streambuf {
 
  protected:
   int_type underflow() override;
+  // A piece that the buffer holds whole is one copy: blocks are read this way.
+  std::streamsize xsgetn(char* data, std::streamsize count) override;
   // Tells the position (an offset of 0 from the current one), and goes back
   // to a position from the file's start (a camera script is read twice).
   pos_type seekoff(off_type offset, std::ios_base::seekdir way, std::ios_base::openmode which) override;
