@@ -21,9 +21,9 @@ class SurveyHandler {
   void Time(int, float seconds) {
     if (std::isfinite(seconds)) Clock(seconds);
   }
-  void EntityUpdate(int, const EntityUpdateFields& update) {
-    Use(update.entity);
-    if (update.entity == kPlayerEntity && !playerSeen) {
+  void EntitySeen(int, int entity) {
+    Use(entity);
+    if (entity == kPlayerEntity && !playerSeen) {
       playerSeen = true;
       survey.clockBeforePlayer = latest;
     }

@@ -7,6 +7,9 @@
 // The handler is a template parameter, so that the calls of a block of small
 // messages are direct. What it must offer:
 //   EntityUpdate(int start, const EntityUpdateFields&)
+//       or, for a handler that asks only which entity an update moves (its
+//       fields are then passed over, not decoded):
+//   EntitySeen(int start, int entity)
 //   ClientData(int start, const ClientDataFields&)
 //   ServerInfo(int start, const ServerInfoFields&)   the stream state already follows it
 //   SpawnBaseline(int start, const BaselineFields&)  svc_spawnbaseline and svc_spawnbaseline2
@@ -217,6 +220,52 @@ inline int MoreBits(CBlock& in, int shift) {
   return static_cast<int>(static_cast<std::uint32_t>(in.ReadByte()) << shift);
 }
 
+// How the fields of an update after its entity number add up, for each
+// value of one flag byte: one-byte fields, coordinates and angles, packed in
+// four bits each. A reader that only passes over the fields sums two of
+// these instead of testing every bit.
+struct EntityFieldCounts {
+  std::array<std::uint16_t, 256> low{};      // the type byte's bits
+  std::array<std::uint16_t, 256> high{};     // the second flag byte's
+  std::array<std::uint8_t, 32> extension{};  // bits 16 to 20: one byte each
+};
+
+constexpr EntityFieldCounts MakeEntityFieldCounts() {
+  constexpr int kOne = 1;
+  constexpr int kCoord = 1 << 4;
+  constexpr int kAngle = 1 << 8;
+  EntityFieldCounts counts;
+  for (int value = 0; value < 256; ++value) {
+    const int high = value << 8;
+    int low = 0;
+    int upper = 0;
+    for (const int bit : {U_ORIGIN1, U_ORIGIN2, U_ORIGIN3}) low += (value & bit) ? kCoord : 0;
+    low += (value & U_ANGLE2) ? kAngle : 0;
+    low += (value & U_FRAME) ? kOne : 0;
+    for (const int bit : {U_ANGLE1, U_ANGLE3}) upper += (high & bit) ? kAngle : 0;
+    for (const int bit : {U_MODEL, U_COLORMAP, U_SKIN, U_EFFECTS}) upper += (high & bit) ? kOne : 0;
+    counts.low[static_cast<std::size_t>(value)] = static_cast<std::uint16_t>(low);
+    counts.high[static_cast<std::size_t>(value)] = static_cast<std::uint16_t>(upper);
+  }
+  for (int value = 0; value < 32; ++value) {
+    int ones = 0;
+    for (int bit = 0; bit < 5; ++bit) ones += (value >> bit) & 1;
+    counts.extension[static_cast<std::size_t>(value)] = static_cast<std::uint8_t>(ones);
+  }
+  return counts;
+}
+
+inline constexpr EntityFieldCounts kEntityFieldCounts = MakeEntityFieldCounts();
+
+// The bytes of an update after its entity number, as its bits tell them.
+inline int EntityFieldBytes(int bits, const StreamState& stream) {
+  const auto flags = static_cast<std::uint32_t>(bits);
+  const int packed = kEntityFieldCounts.low[flags & 0xFFu] + kEntityFieldCounts.high[(flags >> 8) & 0xFFu];
+  int bytes = (packed & 0xF) + ((packed >> 4) & 0xF) * stream.CoordSize() + ((packed >> 8) & 0xF) * stream.AngleSize();
+  if (stream.Extended()) bytes += kEntityFieldCounts.extension[(flags >> 16) & 0x1Fu];
+  return bytes;
+}
+
 inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type, const StreamState& stream) {
   EntityUpdateFields update;
   int bits = type & ~kEntityUpdateBit;
@@ -387,7 +436,19 @@ template <typename Handler>
 void Message(CBlock& in, StreamState& stream, Handler& handler, int start) {
   const std::uint8_t type = in.ReadByte();
   if (type >= kEntityUpdateBit) {
-    handler.EntityUpdate(start, EntityUpdate(in, type, stream));
+    if constexpr (requires { handler.EntitySeen(start, 0); }) {
+      int bits = type & ~kEntityUpdateBit;
+      if (bits & U_MOREBITS) bits |= MoreBits(in, 8);
+      if (stream.Extended()) {
+        if (bits & U_EXTEND1) bits |= MoreBits(in, 16);
+        if (bits & U_EXTEND2) bits |= MoreBits(in, 24);
+      }
+      const int entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
+      in.Skip(EntityFieldBytes(bits, stream));
+      handler.EntitySeen(start, entity);
+    } else {
+      handler.EntityUpdate(start, EntityUpdate(in, type, stream));
+    }
     return;
   }
   switch (type) {
