@@ -14,7 +14,7 @@ int LowBits(int value, unsigned mask) { return static_cast<int>(static_cast<unsi
 
 }  // namespace
 
-void PutCoord(CBlock& out, const StreamState& stream, float value) {
+void PutWideCoord(CBlock& out, const StreamState& stream, float value) {
   const std::uint32_t flags = stream.protocolFlags;
   if (flags & PRFL_FLOATCOORD) {
     out.PutFloat(value);
@@ -32,7 +32,7 @@ void PutCoord(CBlock& out, const StreamState& stream, float value) {
   }
 }
 
-void PutAngle(CBlock& out, const StreamState& stream, float degrees) {
+void PutWideAngle(CBlock& out, const StreamState& stream, float degrees) {
   const std::uint32_t flags = stream.protocolFlags;
   if (flags & PRFL_FLOATANGLE) {
     out.PutFloat(degrees);
