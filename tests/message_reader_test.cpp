@@ -15,34 +15,26 @@ namespace cw {
 namespace {
 
 // Notes where the update's reading ended; every other message is ignored.
-struct EndOfUpdate {
+struct EndOfUpdate : IgnoredMessages {
   const CBlock& in;
   int end = -1;
-  void ClientData(int, const ClientDataFields&) {}
-  void ServerInfo(int, const ServerInfoFields&) {}
-  void SpawnBaseline(int, const BaselineFields&) {}
-  void Time(int, float) {}
-  void Text(int, std::uint8_t, std::string_view) {}
-  void SetView(int, int) {}
-  void UpdateColors(int, int, int) {}
-  void SignonNum(int, int) {}
-  void Intermission(int) {}
-  void Other(int, std::uint8_t) {}
-  void Damaged(int) {}
+  explicit EndOfUpdate(const CBlock& block) : in(block) {}
 };
 
 struct Decoding : EndOfUpdate {
+  using EndOfUpdate::EndOfUpdate;
   void EntityUpdate(int, const EntityUpdateFields&) { end = in.Position(); }
 };
 
 struct PassingOver : EndOfUpdate {
+  using EndOfUpdate::EndOfUpdate;
   void EntitySeen(int, int) { end = in.Position(); }
 };
 
 template <typename Handler>
 int EndOf(CBlock& block, const std::vector<std::uint8_t>& message, const StreamState& stream) {
   block.Load(message.data(), static_cast<int>(message.size()));
-  Handler handler{{block}};
+  Handler handler(block);
   StreamState state = stream;
   reading::Message(block, state, handler, 0);
   return handler.end;

@@ -62,7 +62,7 @@ struct PreviewPicture {
 std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables);
 
 // Gathers a picture from a run of the demo's first level.
-class PreviewCollector : public RunWatcher {
+class PreviewCollector : public RunWatcher, public IgnoredMessages {
  public:
   void ScriptRead(const RefilmContext& context) override;
   void BlockDone(CBlock& source, const RefilmContext& context) override;
@@ -71,17 +71,10 @@ class PreviewCollector : public RunWatcher {
 
   // The reader's calls on the source block.
   void EntityUpdate(int start, const EntityUpdateFields& update);
-  void ClientData(int, const ClientDataFields&) {}
   void ServerInfo(int start, const ServerInfoFields& info);
   void SpawnBaseline(int, const BaselineFields& baseline) { places.Baseline(baseline); }
   void Time(int start, float seconds);
-  void Text(int, std::uint8_t, std::string_view) {}
   void SetView(int, int entity) { viewEntity = entity; }
-  void UpdateColors(int, int, int) {}
-  void SignonNum(int, int) {}
-  void Intermission(int) {}
-  void Other(int, std::uint8_t) {}
-  void Damaged(int) {}
 
  private:
   struct PendingMark {

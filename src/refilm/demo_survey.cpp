@@ -11,7 +11,7 @@ namespace cw {
 namespace {
 
 // Takes from each message only what the survey asks.
-class SurveyHandler {
+class SurveyHandler : public IgnoredMessages {
  public:
   explicit SurveyHandler(DemoSurvey& into) : survey(into) {}
 
@@ -42,14 +42,6 @@ class SurveyHandler {
       survey.unreadableFlags = info.protocolFlags;
     }
   }
-  void ClientData(int, const ClientDataFields&) {}
-  void Text(int, std::uint8_t, std::string_view) {}
-  void SetView(int, int) {}
-  void UpdateColors(int, int, int) {}
-  void SignonNum(int, int) {}
-  void Intermission(int) {}
-  void Other(int, std::uint8_t) {}
-  void Damaged(int) {}
 
  private:
   void Use(int entity) { survey.used.set(static_cast<std::uint16_t>(entity)); }

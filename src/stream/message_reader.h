@@ -132,6 +132,23 @@ struct BaselineFields {
   Vec3 origin{0, 0, 0};
 };
 
+// A base for a handler that wants only some messages: each call does
+// nothing, and the handler declares again those it wants, which hide these.
+struct IgnoredMessages {
+  void EntityUpdate(int, const EntityUpdateFields&) {}
+  void ClientData(int, const ClientDataFields&) {}
+  void ServerInfo(int, const ServerInfoFields&) {}
+  void SpawnBaseline(int, const BaselineFields&) {}
+  void Time(int, float) {}
+  void Text(int, std::uint8_t, std::string_view) {}
+  void SetView(int, int) {}
+  void UpdateColors(int, int, int) {}
+  void SignonNum(int, int) {}
+  void Intermission(int) {}
+  void Other(int, std::uint8_t) {}
+  void Damaged(int) {}
+};
+
 namespace reading {
 
 // Bytes after the type byte of the messages whose size depends on nothing
