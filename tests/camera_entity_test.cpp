@@ -61,12 +61,7 @@ TEST(CameraEntity, BigMapWithItsOwn449IsFilmedThroughAFreeNumber) {
 
   test::ScratchDir dir;
   dir.Write("film.cam", "0 stay 100 200 300\n0 view p\n");
-  auto context = std::make_unique<Context>();
-  context->options.sourceDemo = source;
-  context->options.scriptFile = dir.Path("film.cam");
-  context->options.generateScript = false;
-  context->options.resultDemo = dir.Path("out.dem");
-  context->options.autoRun = true;
+  auto context = test::ScriptRunContext(source, dir.Path("film.cam"), dir.Path("out.dem"));
   test::RecordingPlatform platform;
   EXPECT_EQ(RefilmDemo(*context, platform), RunOutcome::Done);
 

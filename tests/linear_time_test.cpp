@@ -44,12 +44,7 @@ class LinearTime : public ::testing::Test {
   double Refilm(const std::string& demo, const std::string& script) {
     dir.Write("in.dem", demo);
     dir.Write("in.cam", script);
-    auto context = std::make_unique<Context>();
-    context->options.sourceDemo = dir.Path("in.dem");
-    context->options.scriptFile = dir.Path("in.cam");
-    context->options.resultDemo = dir.Path("out.dem");
-    context->options.generateScript = false;
-    context->options.autoRun = true;
+    auto context = test::ScriptRunContext(dir.Path("in.dem"), dir.Path("in.cam"), dir.Path("out.dem"));
     test::RecordingPlatform platform;
     const auto begin = std::chrono::steady_clock::now();
     EXPECT_NE(RefilmDemo(*context, platform), RunOutcome::Refused);

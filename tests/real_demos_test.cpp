@@ -143,12 +143,8 @@ TEST(RealDemos, AFixedCameraInProtocols666And999LooksAtThePlayer) {
     SCOPED_TRACE(film.demo);
     dir.Write("fixed.cam", "0 stay " + std::to_string(film.spot[0]) + " " + std::to_string(film.spot[1]) + " " +
                                std::to_string(film.spot[2]) + "\n0 view p\n");
-    auto context = std::make_unique<Context>();
-    context->options.sourceDemo = test::SharedDemoDir() + "/" + film.demo;
-    context->options.scriptFile = dir.Path("fixed.cam");
-    context->options.resultDemo = dir.Path("out.dem");
-    context->options.generateScript = false;
-    context->options.autoRun = true;
+    auto context =
+        test::ScriptRunContext(test::SharedDemoDir() + "/" + film.demo, dir.Path("fixed.cam"), dir.Path("out.dem"));
     test::RecordingPlatform platform;
     ASSERT_EQ(RefilmDemo(*context, platform), RunOutcome::Done);
 

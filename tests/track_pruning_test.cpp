@@ -107,12 +107,7 @@ std::string RandomScript(std::mt19937& random) {
 }
 
 std::string Refilm(const test::ScratchDir& dir, bool keepEverything) {
-  auto context = std::make_unique<Context>();
-  context->options.sourceDemo = dir.Path("in.dem");
-  context->options.scriptFile = dir.Path("in.cam");
-  context->options.resultDemo = dir.Path("out.dem");
-  context->options.generateScript = false;
-  context->options.autoRun = true;
+  auto context = test::ScriptRunContext(dir.Path("in.dem"), dir.Path("in.cam"), dir.Path("out.dem"));
   context->pruning.keepEveryPoint = keepEverything;
   context->readScriptWhole = keepEverything;
   test::RecordingPlatform platform;

@@ -24,6 +24,17 @@ std::unique_ptr<Context> QuietContext() {
   return context;
 }
 
+std::unique_ptr<Context> ScriptRunContext(const std::string& source, const std::string& script,
+                                          const std::string& result) {
+  auto context = std::make_unique<Context>();
+  context->options.sourceDemo = source;
+  context->options.scriptFile = script;
+  context->options.resultDemo = result;
+  context->options.generateScript = false;
+  context->options.autoRun = true;
+  return context;
+}
+
 Bytes RunMessages(Context& context, const Bytes& input) {
   CBlock in;
   CBlock out;

@@ -40,6 +40,11 @@ inline void AppendString(Bytes& bytes, const std::string& text) {
 // can be compared with its input.
 std::unique_ptr<Context> QuietContext();
 
+// A context for a refilm of `source` with `script` into `result`, run as the
+// command line runs it (no dialog after).
+std::unique_ptr<Context> ScriptRunContext(const std::string& source, const std::string& script,
+                                          const std::string& result);
+
 // Runs the message stage of one block and returns the output bytes.
 Bytes RunMessages(Context& context, const Bytes& input);
 // Runs the whole per-block step of one block and returns the output bytes.
