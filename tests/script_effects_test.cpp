@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
+
 #include "base/protocol.h"
 #include "stream_fixture.h"
 
@@ -174,6 +177,30 @@ TEST(EventStage, SoundFromAnUnplacedEntityComesFromTheCamera) {
   const Bytes out = EndOfBlock(*context, 0);
   ASSERT_EQ(out.size(), 12u);
   EXPECT_EQ(out[6], 8);  // x of the camera, times 8
+}
+
+// The orders of a name's sounds come back as they went in: gaps of every
+// width, pushed and played in turns, long enough for played bytes to go.
+TEST(SoundList, OrdersComeBackAsTheyWentIn) {
+  SoundOrders orders;
+  std::deque<std::int64_t> expected;
+  std::mt19937_64 random(7);
+  std::int64_t order = -5;
+  for (int step = 0; step < 40000; ++step) {
+    if (random() % 3 != 0) {
+      const int width = static_cast<int>(random() % 50);
+      order += 1 + static_cast<std::int64_t>(random() % (std::uint64_t{1} << width));
+      orders.Push(order);
+      expected.push_back(order);
+    } else if (!expected.empty()) {
+      ASSERT_EQ(orders.Front(), expected.front());
+      orders.Pop();
+      expected.pop_front();
+    }
+    ASSERT_EQ(orders.Count(), expected.size());
+  }
+  for (; !expected.empty(); expected.pop_front(), orders.Pop()) ASSERT_EQ(orders.Front(), expected.front());
+  EXPECT_TRUE(orders.Empty());
 }
 
 TEST(SoundList, ScriptSoundsFollowTheServersAndShareNumbers) {

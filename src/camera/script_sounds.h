@@ -18,6 +18,27 @@
 
 namespace cw {
 
+// The rising script orders of one name's sounds, kept as the gaps between
+// them, seven bits a byte: a script of a million sound lines holds them in
+// about a megabyte rather than eight, and what has played is let go.
+class SoundOrders {
+ public:
+  // `order` comes after every order pushed before it.
+  void Push(std::int64_t order);
+  bool Empty() const { return count == 0; }
+  std::size_t Count() const { return count; }
+  // The first order still to play.
+  std::int64_t Front() const { return front; }
+  void Pop();
+
+ private:
+  std::vector<std::uint8_t> gaps;  // from the one after the front on
+  std::size_t read = 0;            // where the gap after the front begins
+  std::size_t count = 0;
+  std::int64_t front = 0;
+  std::int64_t last = 0;
+};
+
 class ScriptSounds {
  public:
   // A sound line, in script order; returns the slot of its name.
@@ -48,8 +69,7 @@ class ScriptSounds {
 
  private:
   struct Slot {
-    std::vector<std::int64_t> order;  // script order of each of its sounds
-    std::size_t next = 0;             // the first of them still to play
+    SoundOrders orders;  // script order of each of its sounds still to play
     int number = 0;
     std::int64_t level = -1;  // the level `number` belongs to
   };
