@@ -1,5 +1,5 @@
 // refilm-bench [--size MB] [--source synthetic|real|both] [--workloads LIST] [--json FILE] [--dir DIR] [--keep]
-//              [--program CLI]
+//              [--repeat N] [--program CLI] [--baseline CLI]
 //
 // How fast is a refilm next to a plain copy of the same file, and does its
 // memory stay flat however long the demo is? For each source demo (a large
@@ -14,13 +14,20 @@
 //              file (the generation passes), then the refilm
 // It prints MB/s of the copy and of each refilm, the refilm's speed as a
 // share of the copy's, and the peak resident set, and one JSON line per
-// source for comparing runs. `--program` measures another build's
-// command-line program (an older one, say) against the same copy.
+// source for comparing runs.
+//
+// A shared machine's speed wanders from one second to the next: every
+// measure is taken `--repeat` times (3 by default), in rounds that take
+// the copy and each workload in turn, and the best is kept. `--program`
+// measures another build's command-line program; `--baseline` measures an
+// older one in the same rounds, for before-and-after figures that share
+// their copy and their machine's moods.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +61,8 @@ struct BenchOptions {
   bool keep = false;
   fs::path dir;
   std::string program = CAMWRIGHT_CLI_PROGRAM;
+  std::string baseline;  // empty: none
+  long repeat = 3;
 };
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -85,6 +94,11 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
       options.dir = argv[++i];
     } else if (word == "--program" && hasValue) {
       options.program = fs::absolute(argv[++i]).string();
+    } else if (word == "--baseline" && hasValue) {
+      options.baseline = fs::absolute(argv[++i]).string();
+    } else if (word == "--repeat" && hasValue) {
+      options.repeat = std::strtol(argv[++i], nullptr, 10);
+      if (options.repeat < 1) return false;
     } else {
       return false;
     }
@@ -258,19 +272,45 @@ Measure Run(const Source& source, const std::string& workload, const fs::path& d
   return measure;
 }
 
+// The best of several measures: the fastest run, the largest peak.
+void KeepBest(Measure& best, const Measure& measure) {
+  best.mbPerSecond = std::max(best.mbPerSecond, measure.mbPerSecond);
+  best.peakRssMb = std::max(best.peakRssMb, measure.peakRssMb);
+  best.failed = best.failed || measure.failed;
+}
+
+void Report(const char* label, const std::string& workload, const Measure& measure, double copy,
+            std::ostringstream& json, const char* key) {
+  const double share = measure.mbPerSecond / copy;
+  std::printf("  %-10s %-8s %8.1f MB/s   %.3f of the copy   peak RSS %6.1f MB%s\n", workload.c_str(), label,
+              measure.mbPerSecond, share, measure.peakRssMb, measure.failed ? "   (refused)" : "");
+  json << ",\"" << key << "\":{\"refilm_mb_s\":" << measure.mbPerSecond << ",\"ratio\":" << share
+       << ",\"peak_rss_mb\":" << measure.peakRssMb << ",\"refused\":" << (measure.failed ? "true" : "false") << "}";
+}
+
 std::string Measured(const Source& source, const BenchOptions& bench, const fs::path& dir) {
   const double sourceMb = Megabytes(fs::file_size(source.demo));
-  const double copy = CopyMbPerSecond(source.demo, dir / "copy.dem");
-  std::printf("%-10s %8.1f MB   copy %8.1f MB/s\n", source.name.c_str(), sourceMb, copy);
+  const std::size_t count = bench.workloads.size();
+  double copy = 0;
+  std::vector<Measure> after(count);
+  std::vector<Measure> before(count);
+  for (long round = 0; round < bench.repeat; ++round) {
+    copy = std::max(copy, CopyMbPerSecond(source.demo, dir / "copy.dem"));
+    for (std::size_t i = 0; i < count; ++i) {
+      KeepBest(after[i], Run(source, bench.workloads[i], dir, bench.program));
+      if (!bench.baseline.empty()) KeepBest(before[i], Run(source, bench.workloads[i], dir, bench.baseline));
+    }
+  }
+  std::printf("%-10s %8.1f MB   copy %8.1f MB/s   best of %ld\n", source.name.c_str(), sourceMb, copy, bench.repeat);
   std::ostringstream json;
-  json << "{\"source\":\"" << source.name << "\",\"size_mb\":" << sourceMb << ",\"copy_mb_s\":" << copy;
-  for (const std::string& workload : bench.workloads) {
-    const Measure measure = Run(source, workload, dir, bench.program);
-    const double share = measure.mbPerSecond / copy;
-    std::printf("  %-10s refilm %8.1f MB/s   %.3f of the copy   peak RSS %6.1f MB%s\n", workload.c_str(),
-                measure.mbPerSecond, share, measure.peakRssMb, measure.failed ? "   (refused)" : "");
-    json << ",\"" << workload << "\":{\"refilm_mb_s\":" << measure.mbPerSecond << ",\"ratio\":" << share
-         << ",\"peak_rss_mb\":" << measure.peakRssMb << ",\"refused\":" << (measure.failed ? "true" : "false") << "}";
+  json << "{\"source\":\"" << source.name << "\",\"size_mb\":" << sourceMb << ",\"copy_mb_s\":" << copy
+       << ",\"repeat\":" << bench.repeat;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& workload = bench.workloads[i];
+    Report("refilm", workload, after[i], copy, json, workload.c_str());
+    if (!bench.baseline.empty()) {
+      Report("baseline", workload, before[i], copy, json, (workload + "_baseline").c_str());
+    }
   }
   json << "}";
   return json.str();
@@ -286,9 +326,10 @@ fs::path SharedDemos() {
 int main(int argc, char** argv) {
   BenchOptions bench;
   if (!ParseArguments(argc, argv, bench)) {
-    std::fprintf(stderr,
-                 "Usage: refilm-bench [--size MB] [--source synthetic|real|both] [--workloads plain,busy,generated]\n"
-                 "                    [--json FILE] [--dir DIR] [--keep] [--program CLI]\n");
+    std::fprintf(
+        stderr,
+        "Usage: refilm-bench [--size MB] [--source synthetic|real|both] [--workloads plain,busy,generated]\n"
+        "                    [--json FILE] [--dir DIR] [--keep] [--repeat N] [--program CLI] [--baseline CLI]\n");
     return 1;
   }
   const fs::path dir =
