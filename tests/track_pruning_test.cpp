@@ -149,5 +149,36 @@ TEST(TrackPruning, AMoveAtTheEndOfAPartOfTheScriptStillMoves) {
   EXPECT_TRUE(Refilm(dir, false) == Refilm(dir, true));
 }
 
+// The player at `x` in blocks from `from` to `to` seconds, a tenth apart.
+std::string PlayerDemo(float from, float to, float x) {
+  DemoBuilder demo;
+  test::ServerInfo info;
+  info.models = {"maps/steady.bsp", "progs/player.mdl"};
+  demo.Block(MessageBytes().ServerInfoMessage(info).SignonNum(1));
+  for (float time = from; time <= to; time += 0.1f) {
+    test::EntityUpdate player;
+    player.origin[0] = x;
+    demo.Block(MessageBytes().Time(time).ClientDataMessage({}).EntityUpdateMessage(player));
+  }
+  demo.Block(MessageBytes().Disconnect());
+  return demo.Build();
+}
+
+// The dialog refilms demo after demo in one session: what one run followed
+// must not be found by the lookups of the next.
+TEST(TrackPruning, ARunFindsNothingOfTheRunBefore) {
+  test::ScratchDir dir;
+  dir.Write("in.cam", "0 stay p~0.5 0 0\n0 view 0 0 0\n");
+  dir.Write("in.dem", PlayerDemo(1.0f, 2.0f, 500));
+  const std::string fresh = Refilm(dir, false);
+  auto context = test::ScriptRunContext(dir.Path("in.dem"), dir.Path("in.cam"), dir.Path("out.dem"));
+  test::RecordingPlatform platform;
+  dir.Write("in.dem", PlayerDemo(0.1f, 0.6f, 100));
+  ASSERT_NE(RefilmDemo(*context, platform), RunOutcome::Refused);
+  dir.Write("in.dem", PlayerDemo(1.0f, 2.0f, 500));
+  ASSERT_NE(RefilmDemo(*context, platform), RunOutcome::Refused);
+  EXPECT_TRUE(dir.Read("out.dem") == fresh);
+}
+
 }  // namespace
 }  // namespace cw
