@@ -22,7 +22,7 @@ struct OptionSpec {
 };
 
 struct GivenOption {
-  std::string_view name;  // as the spec names it
+  std::string_view name;  // the option's long name, whatever form was typed
   std::string value;      // empty for a switch
   bool negated = false;   // given as "--no-NAME"
 };
