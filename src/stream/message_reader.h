@@ -283,17 +283,25 @@ inline int EntityFieldBytes(int bits, const StreamState& stream) {
   return bytes;
 }
 
-inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type, const StreamState& stream) {
-  EntityUpdateFields update;
+// An update's flags: its type byte's, and those of the bytes they call for.
+inline int EntityUpdateBits(CBlock& in, std::uint8_t type, const StreamState& stream) {
   int bits = type & ~kEntityUpdateBit;
   if (bits & U_MOREBITS) bits |= MoreBits(in, 8);
-  const bool extended = stream.Extended();
-  if (extended) {
+  if (stream.Extended()) {
     if (bits & U_EXTEND1) bits |= MoreBits(in, 16);
     if (bits & U_EXTEND2) bits |= MoreBits(in, 24);
   }
+  return bits;
+}
+
+inline int EntityNumber(CBlock& in, int bits) { return (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte(); }
+
+inline EntityUpdateFields EntityUpdate(CBlock& in, std::uint8_t type, const StreamState& stream) {
+  EntityUpdateFields update;
+  const int bits = EntityUpdateBits(in, type, stream);
+  const bool extended = stream.Extended();
   update.bits = bits;
-  update.entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
+  update.entity = EntityNumber(in, bits);
   if (bits & U_MODEL) update.model = in.ReadByte();
   if (bits & U_FRAME) in.Skip(1);
   if (bits & U_COLORMAP) in.Skip(1);
@@ -454,13 +462,8 @@ void Message(CBlock& in, StreamState& stream, Handler& handler, int start) {
   const std::uint8_t type = in.ReadByte();
   if (type >= kEntityUpdateBit) {
     if constexpr (requires { handler.EntitySeen(start, 0); }) {
-      int bits = type & ~kEntityUpdateBit;
-      if (bits & U_MOREBITS) bits |= MoreBits(in, 8);
-      if (stream.Extended()) {
-        if (bits & U_EXTEND1) bits |= MoreBits(in, 16);
-        if (bits & U_EXTEND2) bits |= MoreBits(in, 24);
-      }
-      const int entity = (bits & U_LONGENTITY) ? in.ReadShort() : in.ReadByte();
+      const int bits = EntityUpdateBits(in, type, stream);
+      const int entity = EntityNumber(in, bits);
       in.Skip(EntityFieldBytes(bits, stream));
       handler.EntitySeen(start, entity);
     } else {
