@@ -3,7 +3,7 @@
 
 #include <QtWidgets/QDialog>
 
-#include "run/version.h"
+#include "console/version.h"
 
 namespace cw {
 

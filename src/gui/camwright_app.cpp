@@ -1,6 +1,6 @@
 #include "camwright_app.h"
 
-#include "run/command_line.h"
+#include "console/refilm_names.h"
 
 namespace cw {
 

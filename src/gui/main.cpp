@@ -1,23 +1,19 @@
 // camwright: the dialog program. With file names it refilms them at once and
 // ends; without, it shows the splash and the dialog. Where no display can be
 // reached, file names are refilmed as the command-line program does.
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <QtWidgets/QApplication>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "camwright_app.h"
+#include "console/arguments.h"
+#include "console/console_front.h"
+#include "console/stop_signals.h"
 #include "qt_platform.h"
-#include "run/arguments.h"
-#include "run/console_front.h"
 #include "run/refilm_run.h"
-#include "run/stop_signals.h"
-#include "run/terminal.h"
+#include "system/terminal_probe.h"
 
 namespace {
 
@@ -41,21 +37,12 @@ cw::RunOutcome DialogRefilm(cw::RefilmSession& session, cw::RefilmOptions& optio
   return outcome;
 }
 
-// A refilm on the terminal draws its progress on standard error only when a
-// person watches it there.
-void MarkTerminalErrorStream() {
-  const char* term = std::getenv("TERM");
-  if (isatty(STDERR_FILENO) == 0 || (term != nullptr && std::strcmp(term, "dumb") == 0)) return;
-  winsize size{};
-  cw::MarkAsTerminal(std::cerr, ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0);
-}
-
 int RunProgram(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
   // Help and version are answered before Qt starts, so that they need no
   // display; so are names when no display can be reached.
   if (cw::AsksForHelpOrVersion(words) || (NoDisplay() && !words.empty())) {
-    MarkTerminalErrorStream();
+    cw::MarkErrorStreamWhenTerminal();
     const int status = cw::RunConsole(words, std::cout, std::cerr, cw::Program::Dialog);
     cw::StopSignals::EndAsAsked();
     return status;

@@ -5,7 +5,7 @@
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QMessageBox>
 
-#include "run/stop_signals.h"
+#include "console/stop_signals.h"
 #include "shell_command.h"
 
 namespace cw {

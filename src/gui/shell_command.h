@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "run/shell_line.h"
+#include "console/shell_line.h"
 
 namespace cw {
 

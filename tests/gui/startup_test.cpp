@@ -6,8 +6,8 @@
 #include <QtWidgets/QLineEdit>
 
 #include "camwright_app.h"
+#include "console/arguments.h"
 #include "recording_platform.h"
-#include "run/arguments.h"
 
 namespace {
 

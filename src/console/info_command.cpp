@@ -1,0 +1,85 @@
+#include "console/info_command.h"
+
+#include <ostream>
+
+#include "console/exit_status.h"
+#include "console/subcommand_kit.h"
+#include "inspect/demo_info.h"
+#include "inspect/info_report.h"
+
+namespace cw {
+namespace {
+
+constexpr const char* kInfoUsage =
+    "Usage: camwright-cli info [--json] DEMO.dem...\n"
+    "  or:  camwright-cli info --entities [--json] DEMO.dem...\n";
+
+constexpr const char* kInfoHelp =
+    "Tells what a demo holds, without refilming it: the network protocol, the\n"
+    "map and the level's name, the CD track, the number of blocks and of levels,\n"
+    "the demo time from the first to the last svc_time of each level, the exit\n"
+    "time (the intermission) as the printed exit time shows it, the length of\n"
+    "the player's path in map units, the count of each message type, the\n"
+    "longest block, and the stream problems met, with the block and the byte\n"
+    "offset of the first. A demo of a protocol that Camwright does not read\n"
+    "tells its protocol and no more.\n"
+    "\n"
+    "With --entities, one line per entity number instead: its model (a player\n"
+    "is \"player N\"), the demo times of its first and last update, its number\n"
+    "of updates, the distance it travelled, and where it was first and last.\n"
+    "Its number is what a script writes as \"e17\".\n"
+    "\n"
+    "Options:\n"
+    "  -e, --entities  list the entities\n"
+    "      --json      one JSON object per demo, each on a line of its own\n"
+    "  -h, --help      print this help and exit\n"
+    "\n"
+    "The JSON keys of info: file, protocol, readable, firstLine, map, levelName,\n"
+    "cdTrack, blocks, levelCount, duration, exitTime, exitTimeText, playerPath,\n"
+    "longestBlock {block, bytes}, messages {type: count}, problems {count, first\n"
+    "{block, offset, what}}, levels [{map, levelName, cdTrack, firstTime,\n"
+    "lastTime, exitTime, viewEntity}]. Of --entities: file, protocol, readable,\n"
+    "entities [{level, entity, name, models, updates, firstTime, lastTime,\n"
+    "distance, first [x, y, z], last [x, y, z]}]. Times are demo seconds,\n"
+    "distances map units; what the demo does not tell is null. A demo that\n"
+    "cannot be read gives {file, error}.\n"
+    "\n"
+    "Exit status: 0 every demo was read whole, 1 refused (a demo missing or no\n"
+    "file, a mistake in the words), 2 a demo is damaged or of a protocol that\n"
+    "is not read.\n";
+
+constexpr OptionSpec kInfoOptions[] = {kHelpOption, {"entities", 'e'}, {"json"}};
+
+}  // namespace
+
+int InfoCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const CommandLine line = ParseCommandLine(arguments, kInfoOptions);
+  if (!line.mistake.empty()) return Mistake(err, line.mistake, kInfoUsage);
+  if (line.Has("help")) return Help(out, kInfoUsage, kInfoHelp);
+  if (line.operands.empty()) {
+    err << kInfoUsage;
+    return kExitRefused;
+  }
+  const bool json = line.Has("json");
+  const bool entities = line.Has("entities");
+  int status = kExitDone;
+  for (const std::string& path : line.operands) {
+    const DemoInfo info = ReadDemoInfo(path);
+    if (!info.openError.empty()) {
+      const std::string problem = InputProblem("The demo", path);
+      err << "Error: " << (problem.empty() ? "The demo " + Quoted(path) + " cannot be read" : problem) << '\n';
+      status = kExitRefused;
+      if (!json) continue;
+    } else if ((info.unreadable || info.problemCount > 0) && status == kExitDone) {
+      status = kExitProblems;
+    }
+    if (json) {
+      (entities ? WriteEntitiesJson : WriteInfoJson)(info, out);
+    } else {
+      (entities ? WriteEntitiesText : WriteInfoText)(info, out);
+    }
+  }
+  return out.flush() ? status : kExitRefused;
+}
+
+}  // namespace cw

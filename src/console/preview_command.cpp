@@ -1,0 +1,123 @@
+#include "console/preview_command.h"
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "autogen/disposition.h"
+#include "console/console_platform.h"
+#include "console/exit_status.h"
+#include "console/refilm_names.h"
+#include "console/stop_signals.h"
+#include "console/subcommand_kit.h"
+#include "inspect/game_map.h"
+#include "inspect/preview.h"
+#include "inspect/preview_svg.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
+#include "stream/demo_files.h"
+
+namespace cw {
+namespace {
+
+constexpr const char* kPreviewUsage =
+    "Usage: camwright-cli preview SOURCE.dem OUT.svg [OPTION]...\n"
+    "  or:  camwright-cli preview SOURCE.dem SCRIPT.cam OUT.svg [OPTION]...\n";
+
+constexpr const char* kPreviewHelp =
+    "Runs the refilm of SOURCE.dem without writing a demo and draws, seen from\n"
+    "above with north up, where the camera goes and looks: the player's way,\n"
+    "the camera's way with dots at round times, short strokes for where it\n"
+    "looks, the entities the script follows, each position and view command\n"
+    "with its time and word, and the zones of the map's zone file (MAPNAME.log\n"
+    "in the current directory) when there is one. Colours tell the demo time\n"
+    "(see the legend); the picture is scaled to what happens in the time drawn.\n"
+    "Without SCRIPT.cam the script is generated as the two-name refilm\n"
+    "generates it, but only in memory: temp.cam is not written. A demo of\n"
+    "several levels is drawn for its first level.\n"
+    "\n"
+    "Options:\n"
+    "  -g, --game DIR  draw the map's floors from its BSP file (version 29 or\n"
+    "                  BSP2) under the Quake folder DIR: in id1/pak0.pak,\n"
+    "                  id1/pak1.pak or as id1/maps/MAPNAME.bsp; QUAKE_DIR in\n"
+    "                  the environment does the same\n"
+    "      --from T    draw from demo time T (seconds) on\n"
+    "      --to T      draw up to demo time T\n"
+    "  -h, --help      print this help and exit\n"
+    "\n"
+    "The picture is plain SVG 1.1, written whole or not at all. Exit status: 0\n"
+    "done, 1 refused (an \"Error\" on standard error), 2 done but the source\n"
+    "was damaged.\n";
+
+constexpr OptionSpec kPreviewOptions[] = {kHelpOption, {"game", 'g', true}, {"from", 0, true}, {"to", 0, true}};
+
+void AddZones(PreviewPicture& picture) {
+  if (picture.map.empty()) return;
+  const std::string name = DispositionFileName(picture.map);
+  if (KindOf(name) != FileKind::Regular) return;
+  InputFile file(name);
+  ZoneTables zones;
+  ReadDispositionFile(file.Stream(), zones);
+  picture.zones = ZoneBoxes(zones);
+}
+
+void AddFloors(PreviewPicture& picture, const std::string& gameDir, std::ostream& err) {
+  if (gameDir.empty() || picture.map.empty()) return;
+  const GameFile map = FindGameFile(gameDir, picture.map);
+  const char* notDrawn = "Warning: The map's floors are not drawn: ";
+  if (!map.found) {
+    err << notDrawn << map.error << '\n';
+    return;
+  }
+  // A damaged pak file passed over on the way.
+  if (!map.error.empty()) err << "Warning: " << map.error << '\n';
+  std::string error;
+  if (!ReadBspFloors(map.bytes, picture.floors, error)) err << notDrawn << map.where << ": " << error << '\n';
+}
+
+}  // namespace
+
+int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const CommandLine line = ParseCommandLine(arguments, kPreviewOptions);
+  if (!line.mistake.empty()) return Mistake(err, line.mistake, kPreviewUsage);
+  if (line.Has("help")) return Help(out, kPreviewUsage, kPreviewHelp);
+  if (line.operands.size() != 2 && line.operands.size() != 3) {
+    err << kPreviewUsage;
+    return kExitRefused;
+  }
+  TimeRange range;
+  std::string mistake;
+  if (!ReadTime(line, "from", range.from, mistake) || !ReadTime(line, "to", range.to, mistake)) {
+    return Mistake(err, mistake, kPreviewUsage);
+  }
+
+  auto context = std::make_unique<Context>();
+  ApplyCommandLine(line.operands, context->options);
+  const std::string picturePath = context->options.resultDemo;
+  ConsolePlatform platform(out, err);
+  StopSignals stopSignals;
+  PreviewCollector collector;
+  const RunOutcome outcome = PreviewDemo(*context, platform, collector);
+  if (outcome == RunOutcome::Refused || outcome == RunOutcome::Stopped) return kExitRefused;
+
+  PreviewPicture& picture = collector.Picture();
+  picture.title = std::filesystem::path(context->options.sourceDemo).filename().string();
+  AddZones(picture);
+  AddFloors(picture, GameFolder(line), err);
+
+  ReplacingFile file;
+  if (!file.Create(picturePath)) {
+    return Refuse(err, "The picture " + Quoted(picturePath) + " cannot be created: " + SystemReason(file.Error()));
+  }
+  WritePreviewSvg(picture, range, file.Stream());
+  if (!file.Finish() || !file.Commit()) {
+    return Refuse(err, "The picture " + Quoted(picturePath) + " could not be written: " + SystemReason(file.Error()));
+  }
+  if (outcome == RunOutcome::DoneWithProblems) {
+    out << "Done: " << context->options.sourceDemo << " is damaged; the picture shows what could be read.\n";
+    return kExitProblems;
+  }
+  return kExitDone;
+}
+
+}  // namespace cw

@@ -1,0 +1,170 @@
+// camwright-cli preview: a picture of the camera's way that a real XML
+// parser reads and a real SVG renderer draws, written with nothing else;
+// and the help of the subcommands that look before a refilm.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "child_process.h"
+#include "console/console_front.h"
+#include "game_files.h"
+#include "shared_demos.h"
+#include "stream_fixture.h"
+
+namespace cw {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSource = CAMWRIGHT_SOURCE_DIR;
+
+bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+// Empty when python's XML parser reads an SVG document from the file.
+std::string XmlProblem(const std::string& path) {
+  const test::ProgramOutcome parsed = test::RunProgram(
+      {"python3", "-c",
+       "import sys, xml.etree.ElementTree as tree\n"
+       "root = tree.parse(sys.argv[1]).getroot()\n"
+       "assert root.tag == '{http://www.w3.org/2000/svg}svg' and root.get('version') == '1.1', root.tag\n",
+       path},
+      fs::path(path).parent_path().string());
+  return parsed.exitStatus == 0 ? "" : parsed.err + parsed.out;
+}
+
+bool HaveRenderer() { return test::RunProgram({"rsvg-convert", "--version"}, ".").exitStatus == 0; }
+
+// Renders with rsvg-convert; true when a PNG came out.
+bool Renders(const std::string& svg, const std::string& png) {
+  if (test::RunProgram({"rsvg-convert", svg, "-o", png}, ".").exitStatus != 0) return false;
+  return test::ReadText(png).substr(0, 4) == "\x89PNG";
+}
+
+class Preview : public ::testing::Test {
+ protected:
+  Preview() {
+    test::RunProgram({std::string(CAMWRIGHT_BINARY_DIR) + "/examples/make-example-demo", dir.Path("example.dem")},
+                     dir.Root());
+    dir.Write("cwbox.log", test::ReadText(kSource + "/examples/cwbox.log"));
+  }
+
+  test::ProgramOutcome Run(std::vector<std::string> words, const std::string& shellPrefix = "") const {
+    words.insert(words.begin(), {test::CliProgram(), "preview"});
+    return test::RunProgram(words, dir.Root(), shellPrefix);
+  }
+
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Root())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::ScratchDir dir;
+};
+
+TEST_F(Preview, TheExampleFilmIsValidSvgThatRenders) {
+  const test::ProgramOutcome done = Run({"example.dem", kSource + "/examples/example.cam", "film.svg"});
+  ASSERT_EQ(done.exitStatus, 0) << done.err;
+  EXPECT_EQ(done.out + done.err, "");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"cwbox.log", "example.dem", "film.svg"}));
+  const std::string svg = dir.Read("film.svg");
+  for (const char* piece : {">zone 4<", ">6 move<", ">16 view<", ">e2<", ">0 s<", "the camera's way"}) {
+    EXPECT_TRUE(Has(svg, piece)) << piece;
+  }
+  EXPECT_EQ(XmlProblem(dir.Path("film.svg")), "");
+  if (!HaveRenderer()) GTEST_SKIP() << "rsvg-convert is not installed (Debian package librsvg2-bin)";
+  EXPECT_TRUE(Renders(dir.Path("film.svg"), dir.Path("film.png")));
+
+  // A time range draws only what happens in it.
+  ASSERT_EQ(Run({"example.dem", kSource + "/examples/example.cam", "late.svg", "--from", "100", "--to=149"}).exitStatus,
+            0);
+  const std::string late = dir.Read("late.svg");
+  EXPECT_FALSE(Has(late, ">6 move<"));
+  EXPECT_TRUE(Has(late, ">140 stay<"));
+}
+
+TEST_F(Preview, WritesThePictureAndNothingElseOrRefuses) {
+  // A generated script stays in memory.
+  ASSERT_EQ(Run({"example.dem", "gen.svg"}).exitStatus, 0);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"cwbox.log", "example.dem", "gen.svg"}));
+  EXPECT_EQ(XmlProblem(dir.Path("gen.svg")), "");
+
+  const std::string demo = dir.Read("example.dem");
+  EXPECT_EQ(Run({"example.dem", "example.dem"}).exitStatus, 1);
+  EXPECT_EQ(dir.Read("example.dem"), demo);
+  EXPECT_EQ(Run({"example.dem", "x.svg", "--from", "soon"}).exitStatus, 1);
+  EXPECT_EQ(Run({"example.svg"}).exitStatus, 1);
+  EXPECT_FALSE(dir.Exists("x.svg"));
+
+  // A move between the largest floats has no middle to draw.
+  dir.Write("huge.cam", "0 stay -3e38 0 0\n1 move 3e38 0 0\n5 end move\n");
+  ASSERT_EQ(Run({"example.dem", "huge.cam", "huge.svg"}).exitStatus, 0);
+  EXPECT_FALSE(Has(dir.Read("huge.svg"), "nan"));
+
+  dir.Write("cut.dem", demo.substr(0, demo.size() / 2));
+  const test::ProgramOutcome cut = Run({"cut.dem", "cut.svg"});
+  EXPECT_EQ(cut.exitStatus, 2);
+  EXPECT_EQ(XmlProblem(dir.Path("cut.svg")), "");
+}
+
+TEST_F(Preview, TheMapsFloorsFromAPakOrAreLeftOutWithAWarning) {
+  fs::create_directories(dir.Path("quake/id1"));
+  dir.Write("quake/id1/pak0.pak", test::MakePak({{"maps/cwbox.bsp", test::MakeBsp(true)}}));
+  const char* floors = "<g stroke=\"#9ea5ac\"";
+  ASSERT_EQ(Run({"example.dem", "a.svg", "--game", "quake"}).exitStatus, 0);
+  EXPECT_TRUE(Has(dir.Read("a.svg"), floors));
+  ASSERT_EQ(Run({"example.dem", "b.svg"}, "export QUAKE_DIR=quake;").exitStatus, 0);
+  EXPECT_TRUE(Has(dir.Read("b.svg"), floors));
+
+  dir.Write("quake/id1/pak0.pak", test::MakePak({{"maps/cwbox.bsp", "BSP2 cut"}}));
+  const test::ProgramOutcome damaged = Run({"example.dem", "c.svg", "-g", "quake"});
+  EXPECT_EQ(damaged.exitStatus, 0);
+  EXPECT_TRUE(Has(damaged.err, "Warning: The map's floors are not drawn: quake/id1/pak0.pak: the file is too short"))
+      << damaged.err;
+  EXPECT_FALSE(Has(dir.Read("c.svg"), floors));
+}
+
+// Every shared demo of the protocol the reader reads, with the free game
+// data's floors where it has the map; qfm_e1m3's pictures, the chase camera
+// over its floors, stay in the build tree to be looked at.
+TEST_F(Preview, EverySharedDemo) {
+  CW_REQUIRE_SHARED_DEMOS();
+  const std::string game = fs::path(CAMWRIGHT_SHARED_DIR) / "quake-base";
+  const std::string kept = std::string(CAMWRIGHT_BINARY_DIR) + "/tests/previews";
+  fs::create_directories(kept);
+  for (const std::string& demo : test::Protocol15Demos()) {
+    SCOPED_TRACE(demo);
+    const std::string svg = kept + "/" + fs::path(demo).stem().string() + ".svg";
+    ASSERT_EQ(Run({demo, svg, "--game", game}).exitStatus, 0);
+    EXPECT_EQ(XmlProblem(svg), "");
+  }
+  const std::string e1m3 = kept + "/qfm_e1m3.svg";
+  if (!fs::exists(fs::path(game) / "id1/maps/e1m3.bsp")) GTEST_SKIP() << "no e1m3.bsp in " << game;
+  EXPECT_TRUE(Has(test::ReadText(e1m3), "<g stroke=\"#9ea5ac\""));
+  if (!HaveRenderer()) GTEST_SKIP() << "rsvg-convert is not installed (Debian package librsvg2-bin)";
+  EXPECT_TRUE(Renders(e1m3, kept + "/qfm_e1m3.png"));
+}
+
+TEST(Subcommands, EachHasItsWholeHelp) {
+  for (const char* word : {"info", "check", "preview"}) {
+    SCOPED_TRACE(word);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunConsole({word, "--help"}, out, err), kExitDone);
+    const std::string help = out.str();
+    EXPECT_EQ(help.rfind(std::string("Usage: camwright-cli ") + word, 0), 0u);
+    EXPECT_TRUE(Has(help, "\nOptions:\n  -"));
+    EXPECT_TRUE(Has(help, "\n  -h, --help "));
+    EXPECT_TRUE(Has(help, "Exit status: 0"));
+    EXPECT_EQ(RunConsole({word, "--bogus"}, out, err), kExitRefused);
+  }
+  // A first word that only looks like a subcommand names a file.
+  std::ostringstream out, err;
+  EXPECT_EQ(RunConsole({"./info", "result.dem"}, out, err), kExitRefused);
+  EXPECT_TRUE(Has(err.str(), "The source file \"./info\" doesn't exist"));
+}
+
+}  // namespace
+}  // namespace cw
