@@ -2,7 +2,10 @@
 // The numbers of the demo format and of Quake's network protocols 15, 666
 // (FitzQuake) and 999 (RMQ), named once.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace cw {
 
@@ -42,7 +45,8 @@ inline constexpr int kSmallSoundEntityLimit = 8192;
 // The sound list's size in the engines of FitzQuake's family.
 inline constexpr int kLargeSoundListSize = 2048;
 
-// Server message types.
+// Server message types: every number up to the last one the engines of
+// FitzQuake's family know, whether or not a stream of ours carries it.
 enum Svc : std::uint8_t {
   svc_bad = 0,
   svc_nop = 1,
@@ -79,17 +83,134 @@ enum Svc : std::uint8_t {
   svc_cdtrack = 32,
   svc_sellscreen = 33,
   svc_cutscene = 34,
-  // Protocols 666 and 999 only.
+  svc_showlmp = 35,
+  svc_hidelmp = 36,
   svc_skybox = 37,
+  svc_botchat = 38,
   svc_bf = 40,
   svc_fog = 41,
   svc_spawnbaseline2 = 42,
   svc_spawnstatic2 = 43,
   svc_spawnstaticsound2 = 44,
+  svc_setviews = 45,
+  svc_updateping = 46,
+  svc_updatesocial = 47,
+  svc_updateplinfo = 48,
+  svc_rawprint = 49,
+  svc_servervars = 50,
+  svc_seq = 51,
   svc_achievement = 52,
+  svc_chat = 53,
+  svc_levelcompleted = 54,
+  svc_backtolobby = 55,
   svc_localsound = 56,
 };
-inline constexpr int kLastMessageType = svc_cutscene;
+
+// The protocols whose streams carry a message type, as bits.
+enum MessageProtocols : unsigned {
+  kInNoProtocol = 0,
+  kInProtocol15 = 1u << 0,
+  kInProtocol666 = 1u << 1,
+  kInProtocol999 = 1u << 2,
+  kInExtendedProtocols = kInProtocol666 | kInProtocol999,
+  kInEveryProtocol = kInProtocol15 | kInExtendedProtocols,
+};
+
+struct MessageType {
+  int type = 0;
+  std::string_view name;  // empty for a number no engine names
+  unsigned protocols = kInNoProtocol;
+};
+
+// One row per type, in type order; the reports call each type by its row's
+// name. The types of other engines of the family (Nehahra's pictures, the
+// 2021 release's) are named too, though no stream of ours carries them: the
+// reader takes them for damage.
+inline constexpr std::array<MessageType, 57> kMessageTypes = {{
+    {svc_bad, "svc_bad", kInEveryProtocol},
+    {svc_nop, "svc_nop", kInEveryProtocol},
+    {svc_disconnect, "svc_disconnect", kInEveryProtocol},
+    {svc_updatestat, "svc_updatestat", kInEveryProtocol},
+    {svc_version, "svc_version", kInEveryProtocol},
+    {svc_setview, "svc_setview", kInEveryProtocol},
+    {svc_sound, "svc_sound", kInEveryProtocol},
+    {svc_time, "svc_time", kInEveryProtocol},
+    {svc_print, "svc_print", kInEveryProtocol},
+    {svc_stufftext, "svc_stufftext", kInEveryProtocol},
+    {svc_setangle, "svc_setangle", kInEveryProtocol},
+    {svc_serverinfo, "svc_serverinfo", kInEveryProtocol},
+    {svc_lightstyle, "svc_lightstyle", kInEveryProtocol},
+    {svc_updatename, "svc_updatename", kInEveryProtocol},
+    {svc_updatefrags, "svc_updatefrags", kInEveryProtocol},
+    {svc_clientdata, "svc_clientdata", kInEveryProtocol},
+    {svc_stopsound, "svc_stopsound", kInEveryProtocol},
+    {svc_updatecolors, "svc_updatecolors", kInEveryProtocol},
+    {svc_particle, "svc_particle", kInEveryProtocol},
+    {svc_damage, "svc_damage", kInEveryProtocol},
+    {svc_spawnstatic, "svc_spawnstatic", kInEveryProtocol},
+    {svc_spawnbinary, "svc_spawnbinary", kInProtocol15},
+    {svc_spawnbaseline, "svc_spawnbaseline", kInEveryProtocol},
+    {svc_temp_entity, "svc_temp_entity", kInEveryProtocol},
+    {svc_setpause, "svc_setpause", kInEveryProtocol},
+    {svc_signonnum, "svc_signonnum", kInEveryProtocol},
+    {svc_centerprint, "svc_centerprint", kInEveryProtocol},
+    {svc_killedmonster, "svc_killedmonster", kInEveryProtocol},
+    {svc_foundsecret, "svc_foundsecret", kInEveryProtocol},
+    {svc_spawnstaticsound, "svc_spawnstaticsound", kInEveryProtocol},
+    {svc_intermission, "svc_intermission", kInEveryProtocol},
+    {svc_finale, "svc_finale", kInEveryProtocol},
+    {svc_cdtrack, "svc_cdtrack", kInEveryProtocol},
+    {svc_sellscreen, "svc_sellscreen", kInEveryProtocol},
+    {svc_cutscene, "svc_cutscene", kInEveryProtocol},
+    {svc_showlmp, "svc_showlmp", kInNoProtocol},
+    {svc_hidelmp, "svc_hidelmp", kInNoProtocol},
+    {svc_skybox, "svc_skybox", kInExtendedProtocols},
+    {svc_botchat, "svc_botchat", kInNoProtocol},
+    {39, "", kInNoProtocol},
+    {svc_bf, "svc_bf", kInExtendedProtocols},
+    {svc_fog, "svc_fog", kInExtendedProtocols},
+    {svc_spawnbaseline2, "svc_spawnbaseline2", kInExtendedProtocols},
+    {svc_spawnstatic2, "svc_spawnstatic2", kInExtendedProtocols},
+    {svc_spawnstaticsound2, "svc_spawnstaticsound2", kInExtendedProtocols},
+    {svc_setviews, "svc_setviews", kInNoProtocol},
+    {svc_updateping, "svc_updateping", kInNoProtocol},
+    {svc_updatesocial, "svc_updatesocial", kInNoProtocol},
+    {svc_updateplinfo, "svc_updateplinfo", kInNoProtocol},
+    {svc_rawprint, "svc_rawprint", kInNoProtocol},
+    {svc_servervars, "svc_servervars", kInNoProtocol},
+    {svc_seq, "svc_seq", kInNoProtocol},
+    {svc_achievement, "svc_achievement", kInExtendedProtocols},
+    {svc_chat, "svc_chat", kInNoProtocol},
+    {svc_levelcompleted, "svc_levelcompleted", kInNoProtocol},
+    {svc_backtolobby, "svc_backtolobby", kInNoProtocol},
+    {svc_localsound, "svc_localsound", kInExtendedProtocols},
+}};
+
+constexpr bool MessageTypesInOrder() {
+  for (std::size_t i = 0; i < kMessageTypes.size(); ++i) {
+    if (kMessageTypes[i].type != static_cast<int>(i)) return false;
+  }
+  return true;
+}
+static_assert(MessageTypesInOrder(), "a row of kMessageTypes stands at the wrong number");
+
+// The row of a message type; nullptr past the table (entity updates among them).
+constexpr const MessageType* FindMessageType(int type) {
+  if (type < 0 || static_cast<std::size_t>(type) >= kMessageTypes.size()) return nullptr;
+  return &kMessageTypes[static_cast<std::size_t>(type)];
+}
+
+// Whether a stream of `protocol` carries message `type`.
+constexpr bool CarriedIn(int type, int protocol) {
+  const MessageType* row = FindMessageType(type);
+  if (row == nullptr) return false;
+  const unsigned bit = protocol == kProtocolVersion     ? kInProtocol15
+                       : protocol == kProtocolFitzQuake ? kInProtocol666
+                       : protocol == kProtocolRmq       ? kInProtocol999
+                                                        : kInNoProtocol;
+  return (row->protocols & bit) != 0;
+}
+
 inline constexpr int kEntityUpdateBit = 0x80;
 
 // Temp-entity kinds whose layouts differ from the plain three coordinates.

@@ -11,15 +11,6 @@
 namespace cw {
 namespace {
 
-constexpr const char* kMessageNames[kLastMessageType + 1] = {
-    "svc_bad",          "svc_nop",         "svc_disconnect",    "svc_updatestat",  "svc_version",
-    "svc_setview",      "svc_sound",       "svc_time",          "svc_print",       "svc_stufftext",
-    "svc_setangle",     "svc_serverinfo",  "svc_lightstyle",    "svc_updatename",  "svc_updatefrags",
-    "svc_clientdata",   "svc_stopsound",   "svc_updatecolors",  "svc_particle",    "svc_damage",
-    "svc_spawnstatic",  "svc_spawnbinary", "svc_spawnbaseline", "svc_temp_entity", "svc_setpause",
-    "svc_signonnum",    "svc_centerprint", "svc_killedmonster", "svc_foundsecret", "svc_spawnstaticsound",
-    "svc_intermission", "svc_finale",      "svc_cdtrack",       "svc_sellscreen",  "svc_cutscene"};
-
 constexpr std::size_t kFirstLineKept = 80;
 constexpr int kModelsKept = 4;  // an entity that changes its model more often is rare
 
@@ -86,8 +77,8 @@ class InfoHandler {
     places.NewLevel();
   }
 
-  void SpawnBaseline(int, const BaselineFields& baseline) {
-    Count(svc_spawnbaseline);
+  void SpawnBaseline(int start, const BaselineFields& baseline) {
+    Count(block.Data()[start]);  // either form of baseline
     if (baseline.entity < 0) return;
     places.Baseline(baseline);
     EntityRecord& record = Record(baseline.entity);
@@ -126,7 +117,7 @@ class InfoHandler {
     // The track stands in the message's first byte after its type.
     if (type == svc_cdtrack) Level().cdTrack = block.Data()[start + 1];
     if (type == svc_bad || type == svc_nop) {
-      Problem(blockOffset + start, std::string("an ") + kMessageNames[type] + " message, which no server records");
+      Problem(blockOffset + start, "an " + MessageName(type) + " message, which no server records");
     }
   }
 
@@ -218,9 +209,11 @@ float DemoInfo::Duration() const {
   return duration;
 }
 
-const char* MessageName(int type) {
-  if (type >= 0 && type <= kLastMessageType) return kMessageNames[type];
-  return "entity update";
+std::string MessageName(int type) {
+  if (type == kEntityUpdateCount) return "entity update";
+  const MessageType* row = FindMessageType(type);
+  if (row != nullptr && !row->name.empty()) return std::string(row->name);
+  return "message " + std::to_string(type);
 }
 
 DemoInfo ReadDemoInfo(const std::string& path) {

@@ -88,7 +88,8 @@ struct DemoInfo {
 
 DemoInfo ReadDemoInfo(const std::string& path);
 
-// The protocol name of a message type ("svc_time"), or "entity update".
-const char* MessageName(int type);
+// The protocol name of a message type ("svc_time"), "entity update" for
+// kEntityUpdateCount, "message 39" for a number no engine names.
+std::string MessageName(int type);
 
 }  // namespace cw

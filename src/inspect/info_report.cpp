@@ -105,7 +105,7 @@ void WriteInfoText(const DemoInfo& info, std::ostream& out) {
   std::string line;
   bool first = true;
   for (const auto& [type, count] : Counts(info)) {
-    const std::string item = std::string(MessageName(type)) + " " + std::to_string(count);
+    const std::string item = MessageName(type) + " " + std::to_string(count);
     if (!line.empty() && line.size() + item.size() + 2 > kLineWidth - 19) {
       Field(out, first ? "messages" : "", line + ",");
       first = false;

@@ -5,11 +5,13 @@
 
 #include <sstream>
 
+#include "base/protocol.h"
 #include "child_process.h"
 #include "console/console_front.h"
 #include "demo_builder.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
+#include "strict_json.h"
 
 namespace cw {
 namespace {
@@ -17,6 +19,7 @@ namespace {
 using test::DemoBuilder;
 using test::EntityUpdate;
 using test::MessageBytes;
+using test::StrictJsonFault;
 
 EntityUpdate Update(int entity, std::optional<float> x, std::optional<float> y, std::optional<float> z) {
   EntityUpdate update;
@@ -116,6 +119,83 @@ TEST_F(Info, DamagedDemosAndOtherProtocolsSayWhatTheyCanAndExitWith2) {
   EXPECT_NE(errors.find("Error: The demo \"" + dir.Path("none.dem") + "\" doesn't exist"), std::string::npos);
 }
 
+// Every message the builder writes, in each protocol that carries it.
+std::string EveryMessage(int protocol) {
+  const test::Encoding encoding{protocol, 0};
+  const test::Baseline baseline{2, 1, 0, 0, 0, {1, 2, 3}, {0, 0, 0}};
+  MessageBytes first(encoding);
+  first.ServerInfoMessage({protocol, 1, 0, "All", {"maps/all.bsp"}, {"misc/a.wav"}});
+  first.Bad().Nop().UpdateStat(1, 2).Version(protocol).SetView(1).PlaySound({}).Time(1).Print("p").StuffText("s");
+  first.SetAngle({1, 2, 3}).LightStyle(0, "m").UpdateName(0, "n").UpdateFrags(0, 1).ClientDataMessage({});
+  first.StopSound(8).UpdateColors(0, 1).Particle({1, 2, 3}, {0, 0, 1}, 1, 2).Damage(1, 2, {1, 2, 3});
+  first.SpawnStatic(baseline).SpawnBaseline(baseline).TempEntityMessage({}).SetPause(0).SignonNum(1);
+  first.CenterPrint("c").KilledMonster().FoundSecret().SpawnStaticSound({1, 2, 3}, 1, 2, 3).Intermission();
+  first.Finale("f").CdTrack(1, 1).SellScreen().Cutscene("t").EntityUpdateMessage({});
+  if (protocol == test::wire::kProtocol) first.SpawnBinary();
+  if (encoding.Extended()) {
+    first.Skybox("sky").Bf().Fog(1, 2, 3, 4, 5).SpawnBaseline2(baseline).SpawnStatic2(baseline);
+    first.SpawnStaticSound2({1, 2, 3}, 300, 4, 5).Achievement("a").LocalSound(1);
+  }
+  DemoBuilder demo;
+  demo.Block(first);
+  demo.Block(MessageBytes(encoding).Time(2).EntityUpdateMessage({}).Disconnect());
+  return demo.Build();
+}
+
+// info names each message type once, by its own name, in both forms: the
+// types after svc_cutscene once all read "entity update" and repeated the key.
+TEST_F(Info, EveryMessageTypeIsNamedOnce) {
+  for (const int protocol : {test::wire::kProtocol, test::wire::kFitzQuake, test::wire::kRmq}) {
+    SCOPED_TRACE(protocol);
+    const std::string demo = "all" + std::to_string(protocol) + ".dem";
+    dir.Write(demo, EveryMessage(protocol));
+    EXPECT_EQ(Run({"--json", dir.Path(demo)}), kExitProblems);  // svc_bad and svc_nop
+    EXPECT_EQ(StrictJsonFault(output), "");
+    ExpectHas("\"entity update\":2,");
+    int carried = 0;
+    for (const MessageType& row : kMessageTypes) {
+      if (!CarriedIn(row.type, protocol)) continue;
+      ++carried;
+      ExpectHas("\"" + std::string(row.name) + "\":" + (row.type == svc_time ? "2" : "1"));
+    }
+    EXPECT_EQ(carried, protocol == test::wire::kProtocol ? 35 : 42);
+    const std::string json = output;
+    ASSERT_EQ(Run({dir.Path(demo)}), kExitProblems);
+    const bool extended = protocol != test::wire::kProtocol;
+    for (const char* name : {"svc_skybox", "svc_fog", "svc_spawnbaseline2", "svc_spawnstatic2", "svc_spawnstaticsound2",
+                             "svc_localsound", "svc_bf", "svc_achievement"}) {
+      EXPECT_EQ(json.find(name) != std::string::npos, extended) << name;
+      EXPECT_EQ(output.find(std::string(name) + " 1") != std::string::npos, extended) << name;
+    }
+    EXPECT_EQ(output.find("entity update 2,"), output.rfind("entity update"));
+  }
+}
+
+TEST(StrictJson, RejectsWhatALenientReaderHides) {
+  EXPECT_EQ(StrictJsonFault(" {\"a\":[1,-0.5e+3,true,null,{}],\"b\":\"\\u00e9\\n\"}\n"), "");
+  EXPECT_EQ(StrictJsonFault("{\"a\":1,\"b\":{\"a\":2}}"), "");  // one key in two objects
+  const std::pair<const char*, const char*> faults[] = {
+      {"{\"a\":1,\"a\":2}", "the key \"a\" again in one object at byte 7"},
+      {"{\"a\":1,\"\\u0061\":2}", "the key \"a\" again in one object at byte 7"},
+      {"{\"a\":NaN}", "no value here at byte 5"},
+      {"[Infinity]", "no value here at byte 1"},
+      {"[-]", "no value here at byte 1"},
+      {"[01]", "',' expected at byte 2"},
+      {"[1.]", "a number without digits after its point at byte 3"},
+      {"[1e]", "a number without digits in its exponent at byte 3"},
+      {"{} {}", "text after the value at byte 3"},
+      {"{\"a\":1,}", "'\"' expected at byte 7"},
+      {"\"tab\there\"", "a control character inside a string at byte 5"},
+      {"\"\\x\"", "the escape \\x at byte 3"},
+      {"\"\\u12g4\"", "a \\u escape without four hex digits at byte 5"},
+      {"\"open", "a string without its closing quote at byte 5"},
+      {"", "no value here at byte 0"},
+  };
+  for (const auto& [json, fault] : faults) EXPECT_EQ(StrictJsonFault(json), fault) << json;
+  EXPECT_EQ(StrictJsonFault(std::string(512, '[') + std::string(512, ']')), "");
+  EXPECT_EQ(StrictJsonFault(std::string(513, '[') + std::string(513, ']')), "nested too deeply at byte 512");
+}
+
 // Every shared demo, of every protocol: info and the entity list, valid JSON
 // with the documented keys.
 TEST_F(Info, EverySharedDemo) {
@@ -128,6 +208,7 @@ TEST_F(Info, EverySharedDemo) {
     SCOPED_TRACE(demo);
     for (const bool entities : {false, true}) {
       EXPECT_EQ(Run({"--json", entities ? "-e" : "--", demo}), kExitDone);
+      EXPECT_EQ(StrictJsonFault(output), "");
       lines += output;
     }
   }

@@ -69,5 +69,33 @@ TEST(MessageReader, AnUpdatePassedOverEndsWhereItsDecodingEnds) {
   }
 }
 
+struct DamageSeen : IgnoredMessages {
+  int at = -1;
+  void Damaged(int start) { at = start; }
+};
+
+// The reader reads a type in exactly the protocols the message table gives
+// it: a type byte followed by zeros (a version names its own protocol) is a
+// whole message there, and damage where the type stands elsewhere.
+TEST(MessageReader, ReadsEachTypeInTheProtocolsOfTheMessageTable) {
+  CBlock block;
+  for (const int protocol : {kProtocolVersion, kProtocolFitzQuake, kProtocolRmq}) {
+    for (int type = 0; type < kEntityUpdateBit; ++type) {
+      std::vector<std::uint8_t> message(64, 0);
+      message[0] = static_cast<std::uint8_t>(type);
+      if (type == svc_version) {
+        message[1] = static_cast<std::uint8_t>(protocol & 0xFF);
+        message[2] = static_cast<std::uint8_t>(protocol >> 8);
+      }
+      block.Load(message.data(), static_cast<int>(message.size()));
+      StreamState stream;
+      stream.protocol = protocol;
+      DamageSeen handler;
+      ReadMessages(block, stream, handler);
+      EXPECT_EQ(handler.at != 0, CarriedIn(type, protocol)) << "type " << type << " protocol " << protocol;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace cw
