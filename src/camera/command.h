@@ -7,6 +7,7 @@
 
 #include "camera/coord.h"
 #include "camera/script_sounds.h"
+#include "camera/script_words.h"
 
 namespace cw {
 
@@ -47,13 +48,14 @@ class CommandList {
   std::deque<CCommand> items;
 };
 
+// One list for each ScriptList; kScriptWords says which words join which.
 struct CommandLists {
-  CommandList position;  // stay, move, cut
-  CommandList view;      // view, turn, pan
-  CommandList roll;      // roll, lean
-  CommandList palette;   // palette, fade
-  CommandList event;     // text, subtitle, sound, eyes
-  ScriptSounds sounds;   // the names of the event list's sounds
+  CommandList position;
+  CommandList view;
+  CommandList roll;
+  CommandList palette;
+  CommandList event;
+  ScriptSounds sounds;  // the names of the event list's sounds
   // The sounds were learnt by a read of the whole script ahead: a sound line
   // read now finds its name among them.
   bool soundsKnown = false;
@@ -62,6 +64,21 @@ struct CommandLists {
   void AppendSound(CCommand sound) {
     sound.soundSlot = soundsKnown ? sounds.SlotOf(sound.text) : sounds.Add(sound.text);
     event.Append(sound);
+  }
+  CommandList& Of(ScriptList list) {
+    switch (list) {
+      case ScriptList::Position:
+        return position;
+      case ScriptList::View:
+        return view;
+      case ScriptList::Roll:
+        return roll;
+      case ScriptList::Palette:
+        return palette;
+      case ScriptList::Event:
+        break;
+    }
+    return event;
   }
   void RemoveAll() {
     position.RemoveAll();

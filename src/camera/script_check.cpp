@@ -73,37 +73,15 @@ std::string DescribeAxis(const CCoord& coord, std::size_t axis) {
   return text;
 }
 
-enum ListIndex { kPositionList, kViewList, kRollList, kPaletteList, kEventList, kListCount };
-constexpr const char* kListWords[kListCount] = {"stay, move, cut", "view, pan, turn", "roll, lean", "palette, fade",
-                                                "text, subtitle, sound, eyes"};
-
-int ListOf(std::string_view word) {
-  if (word == "stay" || word == "move" || word == "cut") return kPositionList;
-  if (word == "view" || word == "turn" || word == "pan") return kViewList;
-  if (word == "roll" || word == "lean") return kRollList;
-  if (word == "palette" || word == "fade") return kPaletteList;
-  if (word == "text" || word == "subtitle" || word == "sound" || word == "eyes") return kEventList;
-  return -1;
-}
-
-// The list an "end" line closes, and the words it is meant for.
-int ListEnded(std::string_view what) {
-  if (what == "move") return kPositionList;
-  if (what == "pan" || what == "turn") return kViewList;
-  if (what == "fade") return kPaletteList;
-  if (what == "roll") return kRollList;
-  return -1;
-}
-
 struct ListState {
   bool any = false;
   float lastTime = 0;
   int lastLine = 0;
-  // The newest command of the list, which an "end" line closes.
-  std::string tailWord;
+  // The newest command of the list, which an end line closes.
+  const ScriptWordRow* tail = nullptr;
   int tailLine = 0;
   float tailStart = 0;
-  int closedAt = 0;  // the "end" line that closed it, 0 when none did
+  int closedAt = 0;  // the end line that closed it, 0 when none did
 };
 
 class Checker {
@@ -153,30 +131,38 @@ class Checker {
     }
     CheckTime(trimmed.substr(0, trimmed.find(' ')));
     ReadAlone(text);
-    if (line.word == "end") {
+    if (line.word == kEndWord) {
       End(line);
       return;
     }
-    const int list = ListOf(line.word);
-    if (list < 0) {
+    const ScriptWordRow* row = FindScriptWord(line.word);
+    if (row == nullptr) {
       UnknownWord(line.word);
       return;
     }
-    if (Stored()) Order(list, line.time);
-    switch (list) {
-      case kPositionList:
-      case kViewList:
-        Point(line, list == kPositionList ? lists.position : lists.view);
+    if (Stored()) Order(row->list, line.time);
+    switch (row->form) {
+      case ArgumentForm::Point:
+        Point(line, *row);
         break;
-      case kRollList:
-        Angle(line);
+      case ArgumentForm::Angle:
+        Angle(line, *row);
         break;
-      case kPaletteList:
-        Palette(line);
+      case ArgumentForm::Colour:
+        Palette(line, *row);
         break;
-      default:
-        Event(line);
-        return;
+      case ArgumentForm::KindAndText:
+        Text(line);
+        break;
+      case ArgumentForm::QuotedText:
+        if (lists.event.Empty()) Report("the subtitle needs its text in double quotes: the line is passed over");
+        break;
+      case ArgumentForm::Sound:
+        Sound(line);
+        break;
+      case ArgumentForm::Entity:
+        Eyes(line);
+        break;
     }
   }
 
@@ -198,18 +184,18 @@ class Checker {
     for (char& c : lower) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    const bool known = lower == "end" || ListOf(lower) >= 0;
+    const bool known = lower == kEndWord || FindScriptWord(lower) != nullptr;
     Report("unknown command word " + Quote(word) + (known ? " (words are lower case)" : "") +
            ": the line is passed over");
   }
 
   // A command of `list` at `time`: lines of one list run in their order,
   // whatever their times say.
-  void Order(int list, float time) {
-    ListState& state = states[static_cast<std::size_t>(list)];
+  void Order(ScriptList list, float time) {
+    ListState& state = StateOf(list);
     if (state.any && time < state.lastTime) {
       Report("the time " + Number(time) + " is earlier than " + Number(state.lastTime) + " on line " +
-             std::to_string(state.lastLine) + " of the same list (" + kListWords[list] +
+             std::to_string(state.lastLine) + " of the same list (" + WordsOfList(list) +
              "): the line still runs after that one");
     }
     state.any = true;
@@ -217,30 +203,33 @@ class Checker {
     state.lastLine = current;
   }
 
-  void NewTail(int list, const ScriptLine& line) {
-    ListState& state = states[static_cast<std::size_t>(list)];
-    state.tailWord = std::string(line.word);
+  ListState& StateOf(ScriptList list) { return states[static_cast<std::size_t>(list)]; }
+
+  void NewTail(const ScriptWordRow& row, const ScriptLine& line) {
+    ListState& state = StateOf(row.list);
+    state.tail = &row;
     state.tailLine = current;
     state.tailStart = line.time;
     state.closedAt = 0;
   }
 
   void End(const ScriptLine& line) {
-    const int list = ListEnded(line.arguments);
-    if (list < 0) {
-      Report("'end " + std::string(line.arguments) + "' closes nothing: an end closes a move, pan, turn, fade or roll");
+    const ScriptWordRow* ended = FindScriptWord(line.arguments);
+    const std::string what = "'" + std::string(kEndWord) + " " + std::string(line.arguments) + "'";
+    if (ended == nullptr || !ended->closedByEnd) {
+      Report(what + " closes nothing: an end closes a " + WordsClosedByEnd());
       return;
     }
-    ListState& state = states[static_cast<std::size_t>(list)];
-    const std::string what = "'end " + std::string(line.arguments) + "'";
+    const ScriptList list = ended->list;
+    ListState& state = StateOf(list);
     if (state.tailLine == 0) {
-      Report(what + " has nothing to close: no line of " + kListWords[list] + " comes before it");
+      Report(what + " has nothing to close: no line of " + WordsOfList(list) + " comes before it");
       return;
     }
-    const std::string tail = "the " + state.tailWord + " of line " + std::to_string(state.tailLine);
-    const bool matches = state.tailWord == line.arguments ||
-                         (list == kViewList && (state.tailWord == "pan" || state.tailWord == "turn"));
-    if (!matches) {
+    const std::string tail = "the " + std::string(state.tail->name) + " of line " + std::to_string(state.tailLine);
+    // An end closes whatever command of its list an end can close: "end
+    // pan" ends a turn as well.
+    if (!state.tail->closedByEnd) {
       Report(what + " closes " + tail + ", which is no " + std::string(line.arguments));
     } else if (state.closedAt != 0) {
       Report(what + " closes " + tail + " again (line " + std::to_string(state.closedAt) +
@@ -256,12 +245,13 @@ class Checker {
     state.lastLine = current;
   }
 
-  void Point(const ScriptLine& line, const CommandList& read) {
+  void Point(const ScriptLine& line, const ScriptWordRow& row) {
+    const CommandList& read = lists.Of(row.list);
     if (read.Empty()) {
       Report(Quote(line.word) + " needs a point: the line is passed over");
       return;
     }
-    NewTail(ListOf(line.word), line);
+    NewTail(row, line);
     const CCoord& coord = read.Head().coord;
     for (std::size_t axis = 0; axis < 3; ++axis) {
       const int entity = coord.entity[axis];
@@ -308,8 +298,8 @@ class Checker {
     }
   }
 
-  void Angle(const ScriptLine& line) {
-    NewTail(kRollList, line);
+  void Angle(const ScriptLine& line, const ScriptWordRow& row) {
+    NewTail(row, line);
     const float angle = lists.roll.Empty() ? 0 : lists.roll.Head().param4;
     const NumberRead read = ReadDecimal(line.arguments);
     if (line.arguments.empty()) {
@@ -319,8 +309,8 @@ class Checker {
     }
   }
 
-  void Palette(const ScriptLine& line) {
-    NewTail(kPaletteList, line);
+  void Palette(const ScriptLine& line, const ScriptWordRow& row) {
+    NewTail(row, line);
     // Four whole numbers from 0 to 255, each after a single space.
     bool plain = true;
     int count = 0;
@@ -340,22 +330,10 @@ class Checker {
            Number(read.param1) + " " + Number(read.param4));
   }
 
-  void Event(const ScriptLine& line) {
-    if (line.word == "text") {
-      Text(line);
-    } else if (line.word == "subtitle") {
-      if (lists.event.Empty()) Report("the subtitle needs its text in double quotes: the line is passed over");
-    } else if (line.word == "sound") {
-      Sound(line);
-    } else {
-      Eyes(line);
-    }
-  }
-
   void Text(const ScriptLine& line) {
     const std::size_t kindEnd = line.arguments.find(' ');
     if (kindEnd == std::string_view::npos) {
-      Report("'text' needs a kind and a message in double quotes: the line is passed over");
+      Report(Quote(line.word) + " needs a kind and a message in double quotes: the line is passed over");
       return;
     }
     if (lists.event.Empty()) {
@@ -363,8 +341,8 @@ class Checker {
       return;
     }
     const std::string_view kind = line.arguments.substr(0, kindEnd);
-    if (kind != "print" && kind != "centerprint" && kind != "stufftext" && kind != "finale") {
-      Report("the text kind " + Quote(kind) + " is none of print, centerprint, stufftext, finale: nothing is shown");
+    if (TextMessageType(kind) < 0) {
+      Report("the text kind " + Quote(kind) + " is none of " + TextKindNames() + ": nothing is shown");
     }
   }
 
@@ -434,20 +412,22 @@ class Checker {
 
   void Eyes(const ScriptLine& line) {
     if (lists.event.Empty()) {
-      Report("eyes " + std::string(line.arguments) + " names no entity the game can look through (0 to " +
-             std::to_string(kHighestEntity) + "): the line is passed over");
+      Report(std::string(line.word) + " " + std::string(line.arguments) +
+             " names no entity the game can look through (0 to " + std::to_string(kHighestEntity) +
+             "): the line is passed over");
       return;
     }
     const int entity = static_cast<int>(lists.event.Head().param4 / 100.0f);
     if (!line.arguments.empty() && !IsDigits(line.arguments)) {
-      Report("eyes takes a plain entity number: " + Quote(line.arguments) + " reads as " + std::to_string(entity));
+      Report(std::string(line.word) + " takes a plain entity number: " + Quote(line.arguments) + " reads as " +
+             std::to_string(entity));
     }
     result.entities.push_back({current, entity, true});
   }
 
   std::unique_ptr<EntityTable> entities;
   CommandLists lists;
-  std::array<ListState, kListCount> states{};
+  std::array<ListState, kScriptListCount> states{};
   int current = 0;
   ScriptCheck result;
 };

@@ -19,7 +19,7 @@ struct ScriptFinding {
 struct ScriptEntityUse {
   int line = 0;
   int entity = 0;
-  bool eyes = false;  // an "eyes" line: the camera's own number is no mistake there
+  bool eyes = false;  // an eyes line: the camera's own number is no mistake there
 };
 
 // A sound name as the refilm will ask the game for it ("misc/talk.wav").

@@ -43,14 +43,15 @@ const Line kMistakes[] = {
     {"3 cut e40000 0 0", "'e40000' names no entity a script can follow (1 to 32767)"},
     {"3 cut 1 2 3 4", "'4' after the third axis is ignored"},
     {"4 text print Hello", "the text needs its message in double quotes: the line is passed over"},
-    {"4 text shout \"Hello\"", "the text kind 'shout' is none of print"},
+    {"4 text shout \"Hello\"",
+     "the text kind 'shout' is none of print, centerprint, stufftext, finale: nothing is shown"},
     {"4 sound \"\"", "the sound's name is empty: the line is passed over"},
     {"4 sound \"misc/talk.wav\"", "already ends in .wav: the game is asked for 'misc/talk.wav.wav'"},
     {"4 sound e2 \"misc/talk\" x1", "the sound setting 'x1' is none of v (volume)"},
     {"4 eyes e7", "eyes takes a plain entity number: 'e7' reads as 0"},
     {"4 palette 255 0 0", "'255 0 0' reads as 0 255 0 0"},
     {"5 end fade", "'end fade' closes the palette of line 21, which is no fade"},
-    {"5 end zoom", "'end zoom' closes nothing"},
+    {"5 end zoom", "'end zoom' closes nothing: an end closes a move, pan, turn, fade or roll"},
     {"5 end move", "'end move' closes the cut of line 14, which is no move"},
     {"1 stay 0 0 0", "the time 1 is earlier than 5 on line 24 of the same list (stay, move, cut)"},
     {"6 subtitle Hi", "the subtitle needs its text in double quotes"},
@@ -71,6 +72,17 @@ std::map<int, std::string> Findings(const std::string& script) {
   std::map<int, std::string> byLine;
   for (const ScriptFinding& finding : CheckScript(in).findings) byLine[finding.line] += finding.text + "\n";
   return byLine;
+}
+
+// Each list is named by its words, as the lines out of order or an end
+// before them find it.
+TEST(ScriptCheck, ListsAreNamedByTheirWords) {
+  const std::map<int, std::string> findings = Findings(
+      "0 end turn\n5 view p\n1 pan p\n5 roll 1\n1 lean 2\n5 palette 1 2 3 4\n1 fade 1 2 3 4\n5 eyes\n1 eyes\n");
+  EXPECT_EQ(findings.at(1), "'end turn' has nothing to close: no line of view, pan, turn comes before it\n");
+  const std::pair<int, const char*> lists[] = {
+      {3, "(view, pan, turn)"}, {5, "(roll, lean)"}, {7, "(palette, fade)"}, {9, "(text, subtitle, sound, eyes)"}};
+  for (const auto& [line, words] : lists) EXPECT_NE(findings.at(line).find(words), std::string::npos) << line;
 }
 
 TEST(ScriptCheck, EachMistakeOnItsLine) {
