@@ -6,6 +6,7 @@
 
 #include "autogen/disposition.h"
 #include "base/protocol.h"
+#include "camera/script_words.h"
 #include "refilm/message_loop.h"
 #include "refilm/refilm_context.h"
 #include "stream/block.h"
@@ -29,9 +30,12 @@ std::string FormatSpot(const CameraZone& zone) {
 
 void WriteLine(std::ostream& script, const std::string& line) { script << line << '\n'; }
 
+// Where the chase camera stands: behind the player and above.
+constexpr std::string_view kChasePoint = "p~0.3 p~0.3 p+30";
+
 void WriteChaseCamera(std::ostream& script) {
-  WriteLine(script, "0 stay p");
-  WriteLine(script, "1.5 stay p~0.3 p~0.3 p+30");
+  WriteLine(script, ScriptLineText("0", ScriptWord::Stay, "p"));
+  WriteLine(script, ScriptLineText("1.5", ScriptWord::Stay, kChasePoint));
 }
 
 bool ReadBlock(RefilmContext& context, std::istream& demo, CBlock& block) {
@@ -47,15 +51,15 @@ void WriteZoneChange(const RefilmContext& context, GeneratorState& state, const 
   if (state.currentZone == 0) {
     // The first zone's spot holds from the start, even when the player
     // reaches it only later.
-    WriteLine(script, "0 stay " + FormatSpot(zone));
-    WriteLine(script, "0 view e1");
+    WriteLine(script, ScriptLineText("0", ScriptWord::Stay, FormatSpot(zone)));
+    WriteLine(script, ScriptLineText("0", ScriptWord::View, "e1"));
   } else if (zones.zoneLinks[static_cast<std::size_t>(state.currentZone)][static_cast<std::size_t>(next)]) {
     // Glide over the player's whole stay in the zone left, and stand at the
     // new spot as the player arrives.
-    WriteLine(script, FormatTime(state.lastSwitchTime) + " move " + FormatSpot(zone));
-    WriteLine(script, FormatTime(now - kMoveEndsBefore) + " end move");
+    WriteLine(script, ScriptLineText(FormatTime(state.lastSwitchTime), ScriptWord::Move, FormatSpot(zone)));
+    WriteLine(script, EndLineText(FormatTime(now - kMoveEndsBefore), ScriptWord::Move));
   } else {
-    WriteLine(script, FormatTime(now) + " stay " + FormatSpot(zone));
+    WriteLine(script, ScriptLineText(FormatTime(now), ScriptWord::Stay, FormatSpot(zone)));
   }
   state.currentZone = next;
   state.lastSwitchTime = now;
@@ -114,7 +118,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
 
   context.entities.Reference(kPlayerEntity);
   state.pointsBefore = context.entities.PointCount(kPlayerEntity);
-  WriteLine(script, "0 view p");
+  WriteLine(script, ScriptLineText("0", ScriptWord::View, "p"));
 
   // A demo without server info names no map: the chase camera.
   if (!context.parser.serverInfoSeen || zoneFile == nullptr) {
@@ -134,7 +138,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
       // would be taken in the first level already. The rest of the demo is
       // still read for the exits of its levels.
       firstLevel = false;
-      WriteLine(script, FormatTime(lastTime) + " stay p~0.3 p~0.3 p+30");
+      WriteLine(script, ScriptLineText(FormatTime(lastTime), ScriptWord::Stay, kChasePoint));
     }
     if (firstLevel) WriteScriptStep(context, state, zones, script);
   }

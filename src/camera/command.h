@@ -12,13 +12,13 @@
 namespace cw {
 
 struct CCommand {
+  ScriptWord word = ScriptWord::Stay;
   std::string text;
   float param1 = 0;
   float param2 = 0;
   float param3 = 0;
   float param4 = 0;
   CCoord coord;
-  std::string word;
   float startTime = 0;
   float endTime = 0;
   // A sound with no source written comes from the camera, whatever number
@@ -26,6 +26,9 @@ struct CCommand {
   bool cameraSource = false;
   // A sound's name among the script's sound names.
   int soundSlot = -1;
+  // The server message a text or subtitle puts into the stream; -1 for a
+  // text of a kind the game has no message for.
+  int messageType = -1;
 };
 
 class CommandList {

@@ -23,7 +23,7 @@ float MoveFraction(const CCommand& move, float demoTime) {
 }
 
 // How far a pan, turn or roll has come. One whose end is not after its start
-// (an end equal to its start, or an earlier "end" line) reaches its target at
+// (an end equal to its start, or an earlier end line) reaches its target at
 // once rather than swinging backwards for a block.
 float SweepFraction(const CCommand& command, float demoTime) {
   if (!(command.endTime > command.startTime)) return 1.0f;
@@ -69,7 +69,7 @@ void RunMove(DirectorState& director, CCommand& move, const EntityTable& entitie
 void PositionCommand(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
   if (!HeadHasCome(positions, demoTime)) return;
   CCommand& head = positions.Head();
-  if (head.word == "move" && !IsOver(head, demoTime)) {
+  if (head.word == ScriptWord::Move && !IsOver(head, demoTime)) {
     RunMove(director, head, entities, demoTime);
   } else {
     TakePosition(director, positions, entities, demoTime);
@@ -104,7 +104,7 @@ void RunSweep(DirectorState& director, CommandList& views, const EntityTable& en
   Evaluate(director.previousTarget, start, entities, demoTime);
   Evaluate(sweep.coord, end, entities, demoTime);
   const float fraction = SweepFraction(sweep, demoTime);
-  if (sweep.word == "turn") {
+  if (sweep.word == ScriptWord::Turn) {
     director.turning = true;
     Vec3 from{};
     Vec3 to{};
@@ -131,8 +131,7 @@ void RunSweep(DirectorState& director, CommandList& views, const EntityTable& en
 
 void ViewCommand(DirectorState& director, CommandList& views, const EntityTable& entities, float demoTime) {
   if (!HeadHasCome(views, demoTime)) return;
-  const std::string& word = views.Head().word;
-  if (word == "pan" || word == "turn") {
+  if (IsGradual(views.Head().word)) {
     RunSweep(director, views, entities, demoTime);
   } else {
     TakeView(director, views);
@@ -167,7 +166,7 @@ void RollStep(DirectorState& director, CommandList& rollList, float demoTime) {
   roll = director.currentRoll;
   if (!HeadHasCome(rollList, demoTime)) return;
   const CCommand& head = rollList.Head();
-  if (head.word == "lean") {
+  if (!IsGradual(head.word)) {
     roll = director.currentRoll = head.param4;
     rollList.RemoveHead();
     return;

@@ -75,31 +75,34 @@ bool IsEntityNumber(int number) { return number >= 0 && number <= kHighestEntity
 
 }  // namespace
 
-void AddText(const ScriptLine& line, CommandList& events) {
+void AddText(const ScriptLine& line, ScriptWord word, CommandList& events) {
   const std::size_t kindEnd = line.arguments.find(' ');
   if (kindEnd == std::string_view::npos) return;
   std::optional<std::string> message = QuotedMessage(line.arguments, kindEnd);
   if (!message) return;
   CCommand text;
-  text.word = line.arguments.substr(0, kindEnd);
+  text.word = word;
+  // A kind the game has no message for still takes its frame, and shows nothing.
+  text.messageType = TextMessageType(line.arguments.substr(0, kindEnd));
   text.text = std::move(*message);
   text.startTime = line.time;
   events.Append(text);
 }
 
-void AddSubtitle(const ScriptLine& line, CommandList& events) {
+void AddSubtitle(const ScriptLine& line, ScriptWord word, CommandList& events) {
   std::optional<std::string> message = QuotedMessage(line.arguments, 0);
   if (!message) return;
   // Console text that defines an alias echoing the message, then runs the
   // command that shows it.
   CCommand subtitle;
-  subtitle.word = "stufftext";
+  subtitle.word = word;
+  subtitle.messageType = svc_stufftext;
   subtitle.text = "alias subtitle echo \"" + *message + "\";\nprint_subtitle\n";
   subtitle.startTime = line.time;
   events.Append(subtitle);
 }
 
-void AddSound(const ScriptLine& line, CommandLists& lists) {
+void AddSound(const ScriptLine& line, ScriptWord word, CommandLists& lists) {
   if (line.arguments.empty()) return;
   const int source = SoundSource(line.arguments);
   // Whether the level's protocol can carry the number is known only when
@@ -111,7 +114,7 @@ void AddSound(const ScriptLine& line, CommandLists& lists) {
   if (close == std::string_view::npos || close == open + 1) return;
 
   CCommand sound;
-  sound.word = line.word;
+  sound.word = word;
   sound.text = std::string(line.arguments.substr(open + 1, close - open - 1)) + ".wav";
   if (sound.text.size() > static_cast<std::size_t>(kMaxSoundName)) return;
   sound.param1 = 0;  // channel
@@ -124,12 +127,12 @@ void AddSound(const ScriptLine& line, CommandLists& lists) {
   lists.AppendSound(std::move(sound));
 }
 
-void AddEyes(const ScriptLine& line, CommandList& events) {
+void AddEyes(const ScriptLine& line, ScriptWord word, CommandList& events) {
   const int entity = line.arguments.empty() ? kPlayerEntity : ReadWholeNumber(line.arguments);
   // A number no entity message can carry is not sent.
   if (!IsEntityNumber(entity)) return;
   CCommand eyes;
-  eyes.word = line.word;
+  eyes.word = word;
   eyes.param4 = static_cast<float>(entity * 100);
   eyes.startTime = line.time;
   events.Append(eyes);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "camera/script_words.h"
+
 namespace cw {
 
 class CommandList;
@@ -29,12 +31,13 @@ std::string_view TrimScriptLine(std::string_view line);
 bool SplitScriptLine(std::string_view text, ScriptLine& line);
 
 // Each stores nothing when the line is malformed: a message without both its
-// double quotes, a "text" with no space after its kind, a sound with an empty
+// double quotes, a text line with no space after its kind, a sound with an empty
 // name or one longer than the game's sound names, an entity number the
 // entity table cannot hold.
-void AddText(const ScriptLine& line, CommandList& events);
-void AddSubtitle(const ScriptLine& line, CommandList& events);
-void AddSound(const ScriptLine& line, CommandLists& lists);
-void AddEyes(const ScriptLine& line, CommandList& events);
+// Each command gets `word`, the identity of the line's word.
+void AddText(const ScriptLine& line, ScriptWord word, CommandList& events);
+void AddSubtitle(const ScriptLine& line, ScriptWord word, CommandList& events);
+void AddSound(const ScriptLine& line, ScriptWord word, CommandLists& lists);
+void AddEyes(const ScriptLine& line, ScriptWord word, CommandList& events);
 
 }  // namespace cw

@@ -39,23 +39,23 @@ bool SplitScriptLine(std::string_view text, ScriptLine& line) {
 
 namespace {
 
-// A command runs until the next command of its list begins, unless an "end"
+// A command runs until the next command of its list begins, unless an end
 // line or an earlier closing already gave it an end.
 void CloseTail(CommandList& list, float time) {
   if (!list.Empty() && list.Tail().endTime == 0) list.Tail().endTime = time;
 }
 
-void AddCoordCommand(const ScriptLine& line, CommandList& list, EntityTable& entities) {
+void AddCoordCommand(const ScriptLine& line, ScriptWord word, CommandList& list, EntityTable& entities) {
   if (line.arguments.empty()) return;
   CloseTail(list, line.time);
   CCommand command;
   command.coord = ParseCoord(line.arguments, entities);
-  command.word = line.word;
+  command.word = word;
   command.startTime = line.time;
   list.Append(command);
 }
 
-void AddRoll(const ScriptLine& line, CommandList& rolls) {
+void AddRoll(const ScriptLine& line, ScriptWord word, CommandList& rolls) {
   float angle = ReadNumber(line.arguments);
   if (!rolls.Empty() && rolls.Tail().endTime == 0) {
     CCommand& tail = rolls.Tail();
@@ -66,7 +66,7 @@ void AddRoll(const ScriptLine& line, CommandList& rolls) {
     if (tail.param4 - angle < -180) angle -= 360;
   }
   CCommand roll;
-  roll.word = line.word;
+  roll.word = word;
   roll.param4 = angle;
   roll.startTime = line.time;
   rolls.Append(roll);
@@ -75,7 +75,7 @@ void AddRoll(const ScriptLine& line, CommandList& rolls) {
 // Four unsigned whole numbers: every digit goes into the number being read,
 // every space shifts it in, everything else is ignored. Red ends in param3,
 // green in param2, blue in param1, strength in param4.
-void AddPalette(const ScriptLine& line, CommandList& palettes) {
+void AddPalette(const ScriptLine& line, ScriptWord word, CommandList& palettes) {
   CCommand palette;
   float number = 0;
   for (const char c : line.arguments) {
@@ -89,48 +89,52 @@ void AddPalette(const ScriptLine& line, CommandList& palettes) {
     }
   }
   palette.param4 = number;
-  palette.word = line.word;
+  palette.word = word;
   palette.startTime = line.time;
   CloseTail(palettes, line.time);
   palettes.Append(palette);
 }
 
+// An end line closes the newest command of the list of the word it names,
+// whatever that command's word.
 void EndCommand(const ScriptLine& line, CommandLists& lists) {
-  CommandList* list = nullptr;
-  if (line.arguments == "move") {
-    list = &lists.position;
-  } else if (line.arguments == "pan" || line.arguments == "turn") {
-    list = &lists.view;
-  } else if (line.arguments == "fade") {
-    list = &lists.palette;
-  } else if (line.arguments == "roll") {
-    list = &lists.roll;
-  }
-  if (list != nullptr && !list->Empty()) list->Tail().endTime = line.time;
+  const ScriptWordRow* ended = FindScriptWord(line.arguments);
+  if (ended == nullptr || !ended->closedByEnd) return;
+  CommandList& list = lists.Of(ended->list);
+  if (!list.Empty()) list.Tail().endTime = line.time;
 }
 
 void HandleLine(const ScriptLine& line, CommandLists& lists, EntityTable& entities) {
-  const std::string_view word = line.word;
-  if (word == "stay" || word == "move" || word == "cut") {
-    AddCoordCommand(line, lists.position, entities);
-  } else if (word == "view" || word == "turn" || word == "pan") {
-    AddCoordCommand(line, lists.view, entities);
-  } else if (word == "roll" || word == "lean") {
-    AddRoll(line, lists.roll);
-  } else if (word == "palette" || word == "fade") {
-    AddPalette(line, lists.palette);
-  } else if (word == "text") {
-    AddText(line, lists.event);
-  } else if (word == "subtitle") {
-    AddSubtitle(line, lists.event);
-  } else if (word == "sound") {
-    AddSound(line, lists);
-  } else if (word == "eyes") {
-    AddEyes(line, lists.event);
-  } else if (word == "end") {
-    EndCommand(line, lists);
+  const ScriptWordRow* row = FindScriptWord(line.word);
+  if (row == nullptr) {
+    // Any other word, the empty one included, is passed over in silence.
+    if (line.word == kEndWord) EndCommand(line, lists);
+    return;
   }
-  // Any other word, the empty one included, is passed over in silence.
+  CommandList& list = lists.Of(row->list);
+  switch (row->form) {
+    case ArgumentForm::Point:
+      AddCoordCommand(line, row->word, list, entities);
+      break;
+    case ArgumentForm::Angle:
+      AddRoll(line, row->word, list);
+      break;
+    case ArgumentForm::Colour:
+      AddPalette(line, row->word, list);
+      break;
+    case ArgumentForm::KindAndText:
+      AddText(line, row->word, list);
+      break;
+    case ArgumentForm::QuotedText:
+      AddSubtitle(line, row->word, list);
+      break;
+    case ArgumentForm::Sound:
+      AddSound(line, row->word, lists);
+      break;
+    case ArgumentForm::Entity:
+      AddEyes(line, row->word, list);
+      break;
+  }
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ struct DemoInfo {
 
 DemoInfo ReadDemoInfo(const std::string& path);
 
-// The protocol name of a message type ("svc_time"), "entity update" for
+// The name of a message type from kMessageTypes, "entity update" for
 // kEntityUpdateCount, "message 39" for a number no engine names.
 std::string MessageName(int type);
 

@@ -36,11 +36,11 @@ std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables) {
 void PreviewCollector::ScriptRead(const RefilmContext& context) {
   auto add = [this](const CommandList& list, bool view) {
     for (const CCommand& command : list) {
-      // A move is marked where it ends, a pan or turn where the view ends
-      // up; both when they end. The others where they begin.
-      const bool sweeps = command.word == "move" || command.word == "pan" || command.word == "turn";
+      // A gradual command (a move, pan or turn) is marked where it ends up,
+      // when it ends; the others where they begin.
+      const bool sweeps = IsGradual(command.word);
       const float at = sweeps && command.endTime > command.startTime ? command.endTime : command.startTime;
-      pending.push_back({at, {command.startTime, command.word, {0, 0, 0}, view}, command.coord});
+      pending.push_back({at, {command.startTime, std::string(NameOf(command.word)), {0, 0, 0}, view}, command.coord});
     }
   };
   add(context.commands.position, false);

@@ -11,7 +11,7 @@ namespace cw {
 struct DemoInfo;
 
 // Adds to `check.findings`, in line order: entities the script names that
-// the demo never updates (the camera's own number for "eyes" excepted), and
+// the demo never updates (the camera's own number excepted on an eyes line), and
 // sounds in none of the demo's sound lists. With `gameDir`, a sound the
 // game data has is no mistake: the refilm adds it to the list.
 void CheckAgainstDemo(ScriptCheck& check, const DemoInfo& demo, const std::string& gameDir);

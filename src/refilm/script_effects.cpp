@@ -76,14 +76,6 @@ void WriteSound(RefilmContext& context, CBlock& out, const CCommand& command) {
   for (float axis : origin) PutCoord(out, stream, axis);
 }
 
-int MessageTypeOfText(const std::string& kind) {
-  if (kind == "print") return svc_print;
-  if (kind == "centerprint") return svc_centerprint;
-  if (kind == "stufftext") return svc_stufftext;
-  if (kind == "finale") return svc_finale;
-  return -1;
-}
-
 }  // namespace
 
 int SoundListSize(const StreamState& stream) { return stream.Extended() ? kLargeSoundListSize : kNameTableSize; }
@@ -97,7 +89,7 @@ void PaletteStage(RefilmContext& context, CBlock& out) {
   CommandColour(command, target);
   float* last = context.edits.paletteLast;
 
-  if (command.word == "palette" && command.param4 <= kMaxStrength) {
+  if (!IsGradual(command.word) && command.param4 <= kMaxStrength) {
     for (int i = 0; i < 4; ++i) last[i] = target[i];
     WriteColourShift(context, out, target);
     list.RemoveHead();
@@ -124,18 +116,18 @@ void EventStage(RefilmContext& context, CBlock& out) {
   CommandList& list = context.commands.event;
   if (list.Empty() || list.Head().startTime > context.run.demoTime) return;
   const CCommand& command = list.Head();
-  if (command.word == "eyes") {
+  if (command.word == ScriptWord::Eyes) {
     const int entity = TruncateToInt(command.param4 / 100.0f);
     out.BeginMessage();
     out.PutByte(svc_setview);
     out.PutShort(entity);
     SetEyes(context.director, entity);
-  } else if (command.word == "sound") {
+  } else if (command.word == ScriptWord::Sound) {
     WriteSound(context, out, command);
     context.commands.sounds.Played(command.soundSlot);
-  } else if (const int type = MessageTypeOfText(command.word); type >= 0) {
+  } else if (command.messageType >= 0) {
     out.BeginMessage();
-    out.PutByte(type);
+    out.PutByte(command.messageType);
     out.PutString(command.text);
   }
   // A text of any other kind is not a message the game knows: it is dropped.

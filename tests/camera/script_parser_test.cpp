@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/entity_table.h"
+#include "base/protocol.h"
 #include "camera/command.h"
 #include "camera/script_number.h"
 #include "script_reading.h"
@@ -144,7 +145,7 @@ TEST_F(ScriptTest, TrimsAndSplitsTheLine) {
   Read("# a comment\n   10 stay p  \r\n1e1 view e7 now 5\r\nabc lean 4\n");
   ASSERT_EQ(lists.position.Count(), 1);
   const CCommand& stay = lists.position.Head();
-  EXPECT_EQ(stay.word, "stay");
+  EXPECT_EQ(stay.word, ScriptWord::Stay);
   EXPECT_EQ(stay.startTime, 10);
   EXPECT_EQ(stay.endTime, 0);
   EXPECT_EQ(stay.coord.entity, (std::array<int, 3>{1, 1, 1}));
@@ -258,7 +259,7 @@ TEST_F(ScriptTest, PaletteNumbers) {
       Read("3 " + word + " " + c.arguments + "\n");
       ASSERT_EQ(lists.palette.Count(), 1);
       const CCommand& palette = lists.palette.Head();
-      EXPECT_EQ(palette.word, word);
+      EXPECT_EQ(NameOf(palette.word), word);
       EXPECT_EQ(palette.param3, c.param3);
       EXPECT_EQ(palette.param2, c.param2);
       EXPECT_EQ(palette.param1, c.param1);
@@ -268,29 +269,48 @@ TEST_F(ScriptTest, PaletteNumbers) {
   }
 }
 
+// Every word of the table is read into its list with its identity.
+TEST_F(ScriptTest, EveryWordJoinsItsList) {
+  for (const ScriptWordRow& row : kScriptWords) {
+    SCOPED_TRACE(std::string(row.name));
+    const char* arguments[] = {"p", "5", "1 2 3 4", "print \"x\"", "\"x\"", "\"a\"", "3"};
+    lists.RemoveAll();
+    Read("1 " + std::string(row.name) + " " + arguments[static_cast<int>(row.form)] + "\n");
+    ASSERT_EQ(lists.Of(row.list).Count(), 1);
+    EXPECT_EQ(lists.Of(row.list).Head().word, row.word);
+  }
+}
+
 TEST_F(ScriptTest, TextMessages) {
   struct Case {
     std::string line;
-    std::string kind;
+    int type;
     std::string text;
   };
   const Case cases[] = {
-      {"10 text centerprint \"Hello\\nworld\"", "centerprint", "Hello\nworld"},
-      {"10 text print \"a\\\\b\"", "print", "a\\b"},
-      {"10 text print \"say \\\"hi\\\" now\"", "print", "say \"hi\" now"},
-      {"10 text print \"keep \\q and \\t\"", "print", "keep \\q and \\t"},
-      {"10 text print \"\"", "print", ""},
-      {"10 text print junk \"x\" more \"y\"", "print", "x"},
-      {"10 text stufftext \"bf\\n\"", "stufftext", "bf\n"},
-      {"10 text banner \"x\"", "banner", "x"},  // the event stage decides about other kinds
-      {"10 text  \"x\"", "", "x"},
+      {"10 text centerprint \"Hello\\nworld\"", svc_centerprint, "Hello\nworld"},
+      {"10 text print \"a\\\\b\"", svc_print, "a\\b"},
+      {"10 text print \"say \\\"hi\\\" now\"", svc_print, "say \"hi\" now"},
+      {"10 text print \"keep \\q and \\t\"", svc_print, "keep \\q and \\t"},
+      {"10 text print \"\"", svc_print, ""},
+      {"10 text print junk \"x\" more \"y\"", svc_print, "x"},
+      {"10 text stufftext \"bf\\n\"", svc_stufftext, "bf\n"},
+      {"10 text finale \"end\"", svc_finale, "end"},
+      // Other kinds take their frame and show nothing, words of the
+      // language among them.
+      {"10 text banner \"x\"", -1, "x"},
+      {"10 text eyes \"7\"", -1, "7"},
+      {"10 text sound \"x\"", -1, "x"},
+      {"10 text Print \"x\"", -1, "x"},
+      {"10 text  \"x\"", -1, "x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     lists.RemoveAll();
     Read(c.line + "\n");
     ASSERT_EQ(lists.event.Count(), 1);
-    EXPECT_EQ(lists.event.Head().word, c.kind);
+    EXPECT_EQ(lists.event.Head().word, ScriptWord::Text);
+    EXPECT_EQ(lists.event.Head().messageType, c.type);
     EXPECT_EQ(lists.event.Head().text, c.text);
     EXPECT_EQ(lists.event.Head().startTime, 10);
   }
@@ -299,7 +319,8 @@ TEST_F(ScriptTest, TextMessages) {
 TEST_F(ScriptTest, SubtitleBuildsTheConsoleText) {
   Read("10 subtitle \"Hi\"\n12 subtitle x \"two\\nlines\"\n");
   ASSERT_EQ(lists.event.Count(), 2);
-  EXPECT_EQ(lists.event.Head().word, "stufftext");
+  EXPECT_EQ(lists.event.Head().word, ScriptWord::Subtitle);
+  EXPECT_EQ(lists.event.Head().messageType, svc_stufftext);
   EXPECT_EQ(lists.event.Head().text, "alias subtitle echo \"Hi\";\nprint_subtitle\n");
   EXPECT_EQ(lists.event.Tail().text, "alias subtitle echo \"two\nlines\";\nprint_subtitle\n");
 }
@@ -329,7 +350,7 @@ TEST_F(ScriptTest, SoundSettings) {
     Read("10 sound " + c.arguments + "\n");
     ASSERT_EQ(lists.event.Count(), 1);
     const CCommand& sound = lists.event.Head();
-    EXPECT_EQ(sound.word, "sound");
+    EXPECT_EQ(sound.word, ScriptWord::Sound);
     EXPECT_EQ(sound.text, c.text);
     EXPECT_EQ(sound.param1, c.channel);
     EXPECT_EQ(sound.param2, c.volume);
@@ -345,7 +366,7 @@ TEST_F(ScriptTest, EyesEntityTimes100) {
   const float expected[] = {100, 300, 0, 44900};
   int i = 0;
   for (const CCommand& eyes : lists.event) {
-    EXPECT_EQ(eyes.word, "eyes");
+    EXPECT_EQ(eyes.word, ScriptWord::Eyes);
     EXPECT_EQ(eyes.param4, expected[i++]);
   }
   EXPECT_EQ(i, 4);

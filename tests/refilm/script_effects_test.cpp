@@ -22,7 +22,7 @@ Bytes Stuff(const std::string& text) {
 
 CCommand Colour(const char* word, float start, float end, float red, float green, float blue, float strength) {
   CCommand command;
-  command.word = word;
+  command.word = FindScriptWord(word)->word;
   command.startTime = start;
   command.endTime = end;
   command.param3 = red;
@@ -32,9 +32,15 @@ CCommand Colour(const char* word, float start, float end, float red, float green
   return command;
 }
 
+// A word of the event list, or a text kind for a text line of that kind.
 CCommand Event(const char* word, float start, const std::string& text = "") {
   CCommand command;
-  command.word = word;
+  if (const ScriptWordRow* row = FindScriptWord(word)) {
+    command.word = row->word;
+  } else {
+    command.word = ScriptWord::Text;
+    command.messageType = TextMessageType(word);
+  }
   command.startTime = start;
   command.text = text;
   return command;
