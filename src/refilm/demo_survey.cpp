@@ -5,6 +5,7 @@
 
 #include "stream/block.h"
 #include "stream/demo_files.h"
+#include "stream/demo_walk.h"
 #include "stream/message_reader.h"
 
 namespace cw {
@@ -64,30 +65,21 @@ class SurveyHandler : public IgnoredMessages {
   bool playerSeen = false;
 };
 
-constexpr int kBlocksBetweenProgress = 256;
-
 }  // namespace
 
-DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::streamoff)>& keepGoing) {
+DemoSurvey SurveyDemo(const std::string& path, const KeepWalking& keepGoing) {
   DemoSurvey survey;
   InputFile file(path);
-  std::istream& source = file.Stream();
-  SkipFirstLine(source);
-
+  Vec3 angles{};
+  DemoWalk walk(file, angles, keepGoing);
   StreamState stream;
   SurveyHandler handler(survey);
   CBlock input;
-  Vec3 angles{};
-  int blocks = 0;
-  for (input.ReadFrom(source, angles); !input.IsEndMarker(); input.ReadFrom(source, angles)) {
-    if (keepGoing && ++blocks % kBlocksBetweenProgress == 0 && !keepGoing(BytesRead(source))) {
-      survey.stopped = true;
-      break;
-    }
+  while (survey.unreadableProtocol == 0 && walk.Next(input)) {
     handler.NextBlock();
     ReadMessages(input, stream, handler);
-    if (survey.unreadableProtocol != 0) break;
   }
+  survey.stopped = walk.End() == WalkEnd::Stopped;
   return survey;
 }
 

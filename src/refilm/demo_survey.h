@@ -4,12 +4,11 @@
 
 #include <bitset>
 #include <cstdint>
-#include <functional>
-#include <ios>
 #include <string>
 #include <vector>
 
 #include "base/protocol.h"
+#include "stream/demo_walk.h"
 
 namespace cw {
 
@@ -41,7 +40,7 @@ struct DemoSurvey {
 // first level it cannot read, since such a demo is refused anyway and its
 // messages cannot be read further. `keepGoing`, when given, is told the
 // bytes read now and then and may ask for a stop by answering false.
-DemoSurvey SurveyDemo(const std::string& path, const std::function<bool(std::streamoff)>& keepGoing = {});
+DemoSurvey SurveyDemo(const std::string& path, const KeepWalking& keepGoing = {});
 
 // The camera's entity number: 449 unless the demo itself uses 449; then the
 // highest number below 600 (the original client's limit) that the demo never
