@@ -1,17 +1,16 @@
 #include "inspect/demo_info.h"
 
 #include <cmath>
-#include <istream>
 
 #include "base/protocol.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
+#include "stream/demo_walk.h"
 #include "stream/message_reader.h"
 
 namespace cw {
 namespace {
 
-constexpr std::size_t kFirstLineKept = 80;
 constexpr int kModelsKept = 4;  // an entity that changes its model more often is rare
 
 // Thrown by the handler to stop at a protocol the reader does not read:
@@ -228,48 +227,37 @@ DemoInfo ReadDemoInfo(const std::string& path) {
     info.openError = "doesn't exist or cannot be read";
     return info;
   }
-  std::istream& source = file.Stream();
   CBlock block;
   InfoHandler handler(info, block);
-
-  std::int64_t offset = 0;
-  bool lineEnded = false;
-  for (int c = source.get(); c != std::char_traits<char>::eof(); c = source.get()) {
-    ++offset;
-    if (c == '\n') {
-      lineEnded = true;
-      break;
-    }
-    if (info.firstLine.size() < kFirstLineKept) info.firstLine.push_back(static_cast<char>(c));
-  }
-  if (!lineEnded) handler.Problem(0, "the first line (the CD track) has no line feed");
+  Vec3 angles{};
+  DemoWalk walk(file, angles);
+  info.firstLine = walk.FirstLine();
+  if (!walk.FirstLineEnded()) handler.Problem(0, "the first line (the CD track) has no line feed");
   if (!info.firstLine.empty() && info.firstLine.back() == '\r') info.firstLine.pop_back();
 
   StreamState stream;
-  Vec3 angles{};
-  ReadStatus status = ReadStatus::End;
   try {
-    for (status = block.ReadFrom(source, angles); !block.IsEndMarker(); status = block.ReadFrom(source, angles)) {
-      ++info.blocks;
-      handler.StartBlock(info.blocks, offset + kBlockHeaderSize);
-      if (status == ReadStatus::Truncated) handler.Problem(offset, "the file ends inside this block");
+    while (walk.Next(block)) {
+      info.blocks = walk.Number();
+      handler.StartBlock(info.blocks, walk.Offset() + kBlockHeaderSize);
+      if (walk.Cut()) handler.Problem(walk.Offset(), "the file ends inside this block");
       if (block.Length() > info.longestBlockBytes) {
         info.longestBlockBytes = block.Length();
         info.longestBlock = info.blocks;
       }
       ReadMessages(block, stream, handler);
-      offset += kBlockHeaderSize + block.Length();
     }
   } catch (const StopReading&) {
     return info;
   }
-  handler.StartBlock(info.blocks + 1, offset);
-  if (status == ReadStatus::Damaged) {
-    handler.Problem(offset, "a block header cut short, or a block length out of range");
-  } else if (status == ReadStatus::Block && (block.Length() > 8 || source.peek() != std::char_traits<char>::eof())) {
-    handler.Problem(offset, "data after the block that ends the demo");
+  const std::int64_t end = walk.Offset();
+  handler.StartBlock(info.blocks + 1, end);
+  if (walk.End() == WalkEnd::BrokenHeader) {
+    handler.Problem(end, "a block header cut short, or a block length out of range");
+  } else if (walk.End() == WalkEnd::AfterMarker) {
+    handler.Problem(end, "data after the block that ends the demo");
   }
-  if (file.ReadError() != 0) handler.Problem(offset, "a read error: " + SystemReason(file.ReadError()));
+  if (walk.ReadError() != 0) handler.Problem(end, "a read error: " + SystemReason(walk.ReadError()));
   return info;
 }
 
