@@ -1,7 +1,6 @@
 #include "autogen/generator.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "autogen/disposition.h"
@@ -10,11 +9,11 @@
 #include "refilm/message_loop.h"
 #include "refilm/refilm_context.h"
 #include "stream/block.h"
+#include "stream/demo_walk.h"
 
 namespace cw {
 namespace {
 
-constexpr int kBlocksBetweenStopChecks = 256;
 constexpr float kMoveEndsBefore = 0.001f;
 
 // Six significant digits, trailing zeros dropped: 12.5, 12.3457, 39.999.
@@ -36,11 +35,6 @@ constexpr std::string_view kChasePoint = "p~0.3 p~0.3 p+30";
 void WriteChaseCamera(std::ostream& script) {
   WriteLine(script, ScriptLineText("0", ScriptWord::Stay, "p"));
   WriteLine(script, ScriptLineText("1.5", ScriptWord::Stay, kChasePoint));
-}
-
-bool ReadBlock(RefilmContext& context, std::istream& demo, CBlock& block) {
-  block.ReadFrom(demo, context.director.cameraAngles);
-  return !block.IsEndMarker();
 }
 
 // The camera goes to zone `next` as the player enters it.
@@ -99,9 +93,8 @@ namespace {
 
 // Generates into `script` (see GenerateScript) while the camera rests.
 bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
-                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop) {
+                    std::istream* zoneFile, std::ostream& script, const KeepWalking& keepGoing) {
   state = GeneratorState{};
-  SkipFirstLine(demo);  // the CD track line
 
   // The time of an earlier run must not date this demo's first lines, nor
   // its protocol or exits those of this demo.
@@ -111,10 +104,12 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
   context.parser.levelExitTimes.clear();
   CBlock input;
   CBlock output;
+  DemoWalk walk(demo, context.director.cameraAngles, keepGoing);
 
   // First pass: up to this demo's own server info, which names the map.
   context.parser.serverInfoSeen = false;
-  while (!context.parser.serverInfoSeen && ReadBlock(context, demo, input)) ProcessBlock(context, input, output);
+  while (!context.parser.serverInfoSeen && walk.Next(input)) ProcessBlock(context, input, output);
+  if (walk.End() == WalkEnd::Stopped) return false;
 
   context.entities.Reference(kPlayerEntity);
   state.pointsBefore = context.entities.PointCount(kPlayerEntity);
@@ -127,8 +122,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
   }
   ReadDispositionFile(*zoneFile, zones);
   bool firstLevel = true;
-  for (int blocks = 1; ReadBlock(context, demo, input); ++blocks) {
-    if (blocks % kBlocksBetweenStopChecks == 0 && stop()) return false;
+  while (walk.Next(input)) {
     const float lastTime = context.run.demoTime;
     ProcessBlock(context, input, output);
     if (firstLevel && context.parser.levelsSeen > 1) {
@@ -142,7 +136,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
     }
     if (firstLevel) WriteScriptStep(context, state, zones, script);
   }
-  return true;
+  return walk.End() != WalkEnd::Stopped;
 }
 
 // The camera rests for as long as the passes run, however they end.
@@ -160,9 +154,9 @@ class CameraResting {
 }  // namespace
 
 bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
-                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop) {
+                    std::istream* zoneFile, std::ostream& script, const KeepWalking& keepGoing) {
   const CameraResting resting(context.run);
-  return GeneratePasses(context, state, zones, demo, zoneFile, script, stop);
+  return GeneratePasses(context, state, zones, demo, zoneFile, script, keepGoing);
 }
 
 }  // namespace cw

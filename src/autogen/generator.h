@@ -2,9 +2,10 @@
 // Writes a camera script for a demo: the camera at each zone's spot as the
 // player walks through the map's zones, or a chase camera.
 
-#include <functional>
 #include <iosfwd>
 #include <string>
+
+#include "stream/demo_walk.h"
 
 namespace cw {
 
@@ -26,11 +27,11 @@ inline constexpr const char* kNoZoneFileText =
 
 // Writes a camera script for the demo read from `demo` into `script`: the
 // camera at the spots of the zones that `zoneFile` describes, or a chase
-// camera when there is none (nullptr) or the demo names no map. `stop` is
-// asked now and then; when it says so, generation ends where it is and the
-// result is false.
+// camera when there is none (nullptr) or the demo names no map. `keepGoing`
+// is told the bytes read now and then; when it asks for a stop, generation
+// ends where it is and the result is false.
 bool GenerateScript(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
-                    std::istream* zoneFile, std::ostream& script, const std::function<bool()>& stop);
+                    std::istream* zoneFile, std::ostream& script, const KeepWalking& keepGoing);
 
 // After each block of the analysis pass.
 void WriteScriptStep(const RefilmContext& context, GeneratorState& state, const ZoneTables& zones,

@@ -21,6 +21,7 @@
 #include "run/run_checks.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
+#include "stream/demo_walk.h"
 
 namespace cw {
 namespace {
@@ -79,6 +80,15 @@ class ReadProgress {
   int current = 0;
 };
 
+// What a walk through the source tells the platform: how far it came; and
+// whether to go on.
+KeepWalking KeepGoing(Platform& platform, ReadProgress& progress) {
+  return [&platform, &progress](std::streamoff bytesRead) {
+    progress.At(bytesRead);
+    return !platform.StopRequested();
+  };
+}
+
 void NoteRead(Context& context, ReadStatus status) {
   if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
 }
@@ -114,7 +124,8 @@ bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, 
     if (watcher != nullptr) watcher->BlockDone(input, context);
     if (output.Length() > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
-      // camera's messages are added to it; none grows past what any engine plays.
+      // camera's messages are added to it; none grows past what any engine
+      // plays.
       const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
       if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
     }
@@ -171,10 +182,7 @@ bool Generate(Context& context, Platform& platform, ReadProgress& progress, cons
   std::ostringstream script;
   const bool finished =
       GenerateScript(context, context.generator, context.zones, demo.Stream(),
-                     withZones ? &zoneFile->Stream() : nullptr, script, [&platform, &progress, &demo] {
-                       progress.At(BytesRead(demo.Stream()));
-                       return platform.StopRequested();
-                     });
+                     withZones ? &zoneFile->Stream() : nullptr, script, KeepGoing(platform, progress));
   text = script.str();
   return finished;
 }
@@ -197,10 +205,7 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
 
   if (!CheckNames(options, platform)) return RunOutcome::Refused;
   ReadProgress progress(platform, options.sourceDemo, options.generateScript ? 3 : 2);
-  const DemoSurvey survey = SurveyDemo(options.sourceDemo, [&platform, &progress](std::streamoff bytesRead) {
-    progress.At(bytesRead);
-    return !platform.StopRequested();
-  });
+  const DemoSurvey survey = SurveyDemo(options.sourceDemo, KeepGoing(platform, progress));
   if (survey.stopped) return Stopped(context);
   if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
   const int cameraEntity = ChooseCameraEntity(survey.used);

@@ -257,7 +257,7 @@ class GenerateScriptTest : public ::testing::Test {
     std::istringstream zoneFile(zones ? *zones : std::string());
     std::ostringstream script;
     EXPECT_TRUE(GenerateScript(context, context.generator, context.zones, demo, zones ? &zoneFile : nullptr, script,
-                               [] { return false; }));
+                               [](std::streamoff) { return true; }));
     return script.str();
   }
 
@@ -355,7 +355,8 @@ TEST_F(GenerateScriptTest, ASecondGenerationStartsAfresh) {
   std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", secondWalk));
   std::istringstream zones(kTwoRooms);
   std::ostringstream script;
-  ASSERT_TRUE(GenerateScript(fresh, fresh.generator, fresh.zones, demo, &zones, script, [] { return false; }));
+  ASSERT_TRUE(
+      GenerateScript(fresh, fresh.generator, fresh.zones, demo, &zones, script, [](std::streamoff) { return true; }));
   EXPECT_EQ(second, script.str());
   EXPECT_EQ(second, "0 view p\n0 stay -700 800 -90\n0 view e1\n8 stay 1 -2 3\n");
 }
@@ -377,7 +378,8 @@ TEST_F(GenerateScriptTest, AStopRequestEndsGenerationEarly) {
   std::istringstream demo(MakeWalkDemo("maps/rooms.bsp", longWalk));
   std::istringstream zones(kTwoRooms);
   std::ostringstream script;
-  EXPECT_FALSE(GenerateScript(context, context.generator, context.zones, demo, &zones, script, [] { return true; }));
+  EXPECT_FALSE(GenerateScript(context, context.generator, context.zones, demo, &zones, script,
+                              [](std::streamoff) { return false; }));
 }
 
 }  // namespace
