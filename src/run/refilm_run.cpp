@@ -27,8 +27,6 @@ namespace cw {
 namespace {
 
 constexpr const char* kResultFirstLine = "-1\n";
-constexpr int kEndMarkerSize = 8;
-constexpr int kBlocksBetweenStopChecks = 64;
 
 // While it lives, the refilm step reads the script from `feed` as the demo
 // goes; the feed goes with it, however the run ends.
@@ -89,10 +87,6 @@ KeepWalking KeepGoing(Platform& platform, ReadProgress& progress) {
   };
 }
 
-void NoteRead(Context& context, ReadStatus status) {
-  if (status == ReadStatus::Truncated || status == ReadStatus::Damaged) context.run.streamProblems = true;
-}
-
 // Whether the result is complete: the fade-out after the exit of the
 // demo's last level has reached black.
 bool FadedOut(const Context& context, int levels) {
@@ -103,22 +97,15 @@ bool FadedOut(const Context& context, int levels) {
 
 // False when the platform asked for a stop. A watcher sees each block once
 // its step is done.
-bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, std::istream& source,
-                  std::ostream& result, int levels, RunWatcher* watcher) {
+bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int levels, RunWatcher* watcher) {
   CBlock input;
   CBlock output;
   output.Reset();
   RunFlags& run = context.run;
-  Vec3& angles = context.director.cameraAngles;
-
-  ReadStatus status = input.ReadFrom(source, angles);
-  NoteRead(context, status);
-  for (int blocks = 1; !input.IsEndMarker(); ++blocks) {
-    if (FadedOut(context, levels)) break;
-    if (blocks % kBlocksBetweenStopChecks == 0) {
-      progress.At(BytesRead(source));
-      if (platform.StopRequested()) return false;
-    }
+  // The walk puts each source block's angles there, for the camera to start
+  // from.
+  const Vec3& angles = context.director.cameraAngles;
+  while (walk.Next(input) && !FadedOut(context, levels)) {
     const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
     if (watcher != nullptr) watcher->BlockDone(input, context);
@@ -129,15 +116,9 @@ bool StreamBlocks(Context& context, Platform& platform, ReadProgress& progress, 
       const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
       if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
     }
-    status = input.ReadFrom(source, angles);
-    NoteRead(context, status);
   }
-  // A block that holds the end marker ends the demo; anything after the
-  // marker would be lost without a word.
-  if (status == ReadStatus::Block && input.IsEndMarker() &&
-      (input.Length() > kEndMarkerSize || source.peek() != std::char_traits<char>::eof())) {
-    run.streamProblems = true;
-  }
+  if (walk.End() == WalkEnd::Stopped) return false;
+  if (walk.Damaged()) run.streamProblems = true;
 
   output.Reset();
   if (context.options.chainDemo) {
@@ -269,7 +250,7 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
     context.commands.RemoveAll();
     return RunOutcome::Refused;
   }
-  if (!SkipFirstLine(source.Stream())) run.streamProblems = true;
+  DemoWalk walk(source, context.director.cameraAngles, KeepGoing(platform, progress));
   result.Stream().write(kResultFirstLine, 3);
 
   run.exitTime = 0;
@@ -277,11 +258,9 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
   progress.StartPass(options.generateScript ? 2 : 1);
-  const bool streamed =
-      StreamBlocks(context, platform, progress, source.Stream(), result.Stream(), survey.levels, watcher);
+  const bool streamed = StreamBlocks(context, walk, result.Stream(), survey.levels, watcher);
   run.filming = false;
   if (!streamed) return Stopped(context);
-  if (source.ReadError() != 0) run.streamProblems = true;
 
   if (platform.StopRequested()) return Stopped(context);
   if (!writes) {
