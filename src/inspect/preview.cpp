@@ -5,7 +5,6 @@
 
 #include "autogen/disposition.h"
 #include "refilm/refilm_context.h"
-#include "stream/block.h"
 
 namespace cw {
 namespace {
@@ -34,6 +33,7 @@ std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables) {
 }
 
 void PreviewCollector::ScriptRead(const RefilmContext& context) {
+  step = &context;
   auto add = [this](const CommandList& list, bool view) {
     for (const CCommand& command : list) {
       // A gradual command (a move, pan or turn) is marked where it ends up,
@@ -49,12 +49,10 @@ void PreviewCollector::ScriptRead(const RefilmContext& context) {
                    [](const PendingMark& a, const PendingMark& b) { return a.at < b.at; });
 }
 
-void PreviewCollector::BlockDone(CBlock& source, const RefilmContext& context) {
-  step = &context;
+void PreviewCollector::BlockDone(const RefilmContext& context) {
   // The camera of this block was placed at the time the block before it set.
-  const float placedAt = time;
-  source.RewindTo(0);
-  ReadMessages(source, stream, *this);
+  const float placedAt = blockStart;
+  blockStart = time;
   if (!Drawn() || !context.run.refilming) return;
   const DirectorState& director = context.director;
   // Before its first command the camera stands at the map's origin, and so
@@ -94,7 +92,7 @@ bool PreviewCollector::Placed(const CCoord& coord, const EntityTable& entities, 
   return true;
 }
 
-void PreviewCollector::ServerInfo(int, const ServerInfoFields& info) {
+void PreviewCollector::ServerInfo(const ServerInfoFields& info) {
   ++level;
   places.NewLevel();
   if (level != 1) return;
@@ -104,13 +102,13 @@ void PreviewCollector::ServerInfo(int, const ServerInfoFields& info) {
   picture.levelName = std::string(info.levelName);
 }
 
-void PreviewCollector::Time(int, float seconds) {
+void PreviewCollector::Time(float seconds) {
   if (level > 1 || !std::isfinite(seconds)) return;
   time = seconds;
   timeSeen = true;
 }
 
-void PreviewCollector::EntityUpdate(int, const EntityUpdateFields& update) {
+void PreviewCollector::EntityUpdate(const EntityUpdateFields& update) {
   if (!Drawn()) return;
   const Vec3 at = places.Place(update);
   if (update.entity == viewEntity) {

@@ -11,7 +11,7 @@
 #include "camera/coord.h"
 #include "inspect/demo_info.h"
 #include "inspect/game_map.h"
-#include "inspect/run_watcher.h"
+#include "refilm/run_watcher.h"
 #include "stream/message_reader.h"
 
 namespace cw {
@@ -62,19 +62,17 @@ struct PreviewPicture {
 std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables);
 
 // Gathers a picture from a run of the demo's first level.
-class PreviewCollector : public RunWatcher, public IgnoredMessages {
+class PreviewCollector : public RunWatcher {
  public:
   void ScriptRead(const RefilmContext& context) override;
-  void BlockDone(CBlock& source, const RefilmContext& context) override;
+  void EntityUpdate(const EntityUpdateFields& update) override;
+  void ServerInfo(const ServerInfoFields& info) override;
+  void SpawnBaseline(const BaselineFields& baseline) override { places.Baseline(baseline); }
+  void Time(float seconds) override;
+  void SetView(int entity) override { viewEntity = entity; }
+  void BlockDone(const RefilmContext& context) override;
 
   PreviewPicture& Picture() { return picture; }
-
-  // The reader's calls on the source block.
-  void EntityUpdate(int start, const EntityUpdateFields& update);
-  void ServerInfo(int start, const ServerInfoFields& info);
-  void SpawnBaseline(int, const BaselineFields& baseline) { places.Baseline(baseline); }
-  void Time(int start, float seconds);
-  void SetView(int, int entity) { viewEntity = entity; }
 
  private:
   struct PendingMark {
@@ -92,12 +90,12 @@ class PreviewCollector : public RunWatcher, public IgnoredMessages {
   std::vector<PendingMark> pending;  // in the order of `at`
   std::size_t nextMark = 0;
   const RefilmContext* step = nullptr;
-  StreamState stream;
   EntityPlaces places;
   int level = 0;
   int viewEntity = 1;
   bool timeSeen = false;
   float time = 0;
+  float blockStart = 0;  // the time the block before this one set
 };
 
 }  // namespace cw

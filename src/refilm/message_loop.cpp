@@ -6,6 +6,7 @@
 #include "camera/director.h"
 #include "refilm/message_handlers.h"
 #include "refilm/refilm_context.h"
+#include "refilm/run_watcher.h"
 #include "refilm/script_effects.h"
 #include "refilm/stream_edits.h"
 #include "stream/block.h"
@@ -13,9 +14,51 @@
 
 namespace cw {
 
+namespace {
+
+// The step's handlers, telling the watcher of the messages it draws from
+// first. A type of its own, so that a step without a watcher pays nothing
+// for it per message.
+class WatchedHandlers : public MessageHandlers {
+ public:
+  WatchedHandlers(RefilmContext& step, const CBlock& input, CBlock& output, RunWatcher& runWatcher)
+      : MessageHandlers(step, input, output), watcher(runWatcher) {}
+
+  void EntityUpdate(int start, const EntityUpdateFields& update) {
+    watcher.EntityUpdate(update);
+    MessageHandlers::EntityUpdate(start, update);
+  }
+  void ServerInfo(int start, const ServerInfoFields& info) {
+    watcher.ServerInfo(info);
+    MessageHandlers::ServerInfo(start, info);
+  }
+  void SpawnBaseline(int start, const BaselineFields& baseline) {
+    watcher.SpawnBaseline(baseline);
+    MessageHandlers::SpawnBaseline(start, baseline);
+  }
+  void Time(int start, float seconds) {
+    watcher.Time(seconds);
+    MessageHandlers::Time(start, seconds);
+  }
+  void SetView(int start, int entity) {
+    watcher.SetView(entity);
+    MessageHandlers::SetView(start, entity);
+  }
+
+ private:
+  RunWatcher& watcher;
+};
+
+}  // namespace
+
 void MessageLoop(RefilmContext& context, CBlock& in, CBlock& out) {
   out.Reset();
-  MessageHandlers handlers(context, in, out);
+  if (context.watcher == nullptr) {
+    MessageHandlers handlers(context, in, out);
+    ReadMessages(in, context.stream, handlers);
+    return;
+  }
+  WatchedHandlers handlers(context, in, out, *context.watcher);
   ReadMessages(in, context.stream, handlers);
 }
 

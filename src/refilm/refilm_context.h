@@ -17,6 +17,8 @@
 
 namespace cw {
 
+class RunWatcher;
+
 // Flags and times that the run and the stream stages share.
 struct RunFlags {
   bool scriptEnded = false;
@@ -78,6 +80,8 @@ struct RefilmContext {
   TrackPruning pruning;
   // The script being read as the demo goes, or nullptr when it was read whole.
   ScriptFeed* scriptFeed = nullptr;
+  // Whoever watches the refilm's pass, the preview, or nullptr.
+  RunWatcher* watcher = nullptr;
   // For tests that compare: the script is read whole before the first block.
   bool readScriptWhole = false;
 };

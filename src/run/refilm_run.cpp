@@ -13,9 +13,9 @@
 #include "base/protocol.h"
 #include "camera/director.h"
 #include "camera/script_parser.h"
-#include "inspect/run_watcher.h"
 #include "refilm/demo_survey.h"
 #include "refilm/message_loop.h"
+#include "refilm/run_watcher.h"
 #include "run/context.h"
 #include "run/platform.h"
 #include "run/run_checks.h"
@@ -28,17 +28,18 @@ namespace {
 
 constexpr const char* kResultFirstLine = "-1\n";
 
-// While it lives, the refilm step reads the script from `feed` as the demo
-// goes; the feed goes with it, however the run ends.
-class FeedingScript {
+// While it lives, the refilm step has `what` (the script feed, a watcher)
+// in `slot`; it goes with it, however the run ends.
+template <typename T>
+class Attached {
  public:
-  FeedingScript(RefilmContext& step, ScriptFeed& feed) : context(step) { context.scriptFeed = &feed; }
-  ~FeedingScript() { context.scriptFeed = nullptr; }
-  FeedingScript(const FeedingScript&) = delete;
-  FeedingScript& operator=(const FeedingScript&) = delete;
+  Attached(T*& contextSlot, T* what) : slot(contextSlot) { slot = what; }
+  ~Attached() { slot = nullptr; }
+  Attached(const Attached&) = delete;
+  Attached& operator=(const Attached&) = delete;
 
  private:
-  RefilmContext& context;
+  T*& slot;
 };
 
 // Whether the processed block goes into the result, when the result is
@@ -97,7 +98,7 @@ bool FadedOut(const Context& context, int levels) {
 
 // False when the platform asked for a stop. A watcher sees each block once
 // its step is done.
-bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int levels, RunWatcher* watcher) {
+bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int levels) {
   CBlock input;
   CBlock output;
   output.Reset();
@@ -108,7 +109,7 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   while (walk.Next(input) && !FadedOut(context, levels)) {
     const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
-    if (watcher != nullptr) watcher->BlockDone(input, context);
+    if (context.watcher != nullptr) context.watcher->BlockDone(context);
     if (output.Length() > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
       // camera's messages are added to it; none grows past what any engine
@@ -236,8 +237,8 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
   // The preview looks at the whole script at once.
   const bool whole = watcher != nullptr || context.readScriptWhole;
   if (whole) feed.ReadAll();
-  std::optional<FeedingScript> feeding;
-  if (!whole) feeding.emplace(context, feed);
+  const Attached<ScriptFeed> feeding(context.scriptFeed, whole ? nullptr : &feed);
+  const Attached<RunWatcher> watching(context.watcher, watcher);
   context.pruning.maxLag = feed.LongestLag();
   StartPruning(context, TrackPruning::Mode::Refilm);
   context.edits.cameraEntity = cameraEntity;
@@ -258,7 +259,7 @@ RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* wat
   context.edits.lastTimeShown = 0;
   for (float& value : context.edits.paletteLast) value = 0;
   progress.StartPass(options.generateScript ? 2 : 1);
-  const bool streamed = StreamBlocks(context, walk, result.Stream(), survey.levels, watcher);
+  const bool streamed = StreamBlocks(context, walk, result.Stream(), survey.levels);
   run.filming = false;
   if (!streamed) return Stopped(context);
 
