@@ -95,19 +95,12 @@ namespace {
 bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& zones, std::istream& demo,
                     std::istream* zoneFile, std::ostream& script, const KeepWalking& keepGoing) {
   state = GeneratorState{};
-
-  // The time of an earlier run must not date this demo's first lines, nor
-  // its protocol or exits those of this demo.
-  context.run.demoTime = 0;
-  context.stream.ResetProtocol();
-  context.parser.levelsSeen = 0;
-  context.parser.levelExitTimes.clear();
+  StartPass(context, Pass::Generation);
   CBlock input;
   CBlock output;
   DemoWalk walk(demo, context.director.cameraAngles, keepGoing);
 
   // First pass: up to this demo's own server info, which names the map.
-  context.parser.serverInfoSeen = false;
   while (!context.parser.serverInfoSeen && walk.Next(input)) ProcessBlock(context, input, output);
   if (walk.End() == WalkEnd::Stopped) return false;
 

@@ -134,6 +134,15 @@ class EntityTable {
   void DropPointsAfter(int entity, float time);
   // Every trajectory starts empty; the entities followed stay followed.
   void ClearTracks();
+  // A run begins: nothing of an earlier demo stays (its points, the
+  // entities followed, the baselines, the numbers used); the room the
+  // tables have grown does.
+  void StartRun() {
+    ClearTracks();
+    ClearReferences();
+    ForgetBaselines();
+    used.reset();
+  }
 
  private:
   TrackList* MutableTrack(int entity) { return const_cast<TrackList*>(Track(entity)); }

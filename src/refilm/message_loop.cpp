@@ -90,13 +90,6 @@ void PruneTracks(RefilmContext& context) {
 
 }  // namespace
 
-void StartPruning(RefilmContext& context, TrackPruning::Mode mode) {
-  TrackPruning& pruning = context.pruning;
-  pruning.mode = mode;
-  pruning.block = 0;
-  pruning.nextLow = 0;
-}
-
 void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output) {
   PruneTracks(context);
   if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);

@@ -11,9 +11,6 @@ class CBlock;
 
 void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output);
 
-// From the next block on, drops the trajectory points as `mode` says.
-void StartPruning(RefilmContext& context, TrackPruning::Mode mode);
-
 // The message stage alone.
 void MessageLoop(RefilmContext& context, CBlock& input, CBlock& output);
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "refilm/pass.h"
+
 namespace cw {
 
 // Names kept of a level's model list, and of the sound list of a protocol-15
@@ -29,6 +31,16 @@ struct ParserValues {
   // The svc_serverinfo messages of this pass so far: the level being read
   // is the last of them.
   int levelsSeen = 0;
+
+  // A pass begins: its levels are counted from the first again, and the
+  // generation finds every exit afresh. What the pass before left otherwise
+  // (the refilm's exit times, the health, the names) stays until this
+  // pass's own messages replace it.
+  void StartPass(Pass pass) {
+    serverInfoSeen = false;
+    levelsSeen = 0;
+    if (pass == Pass::Generation) levelExitTimes.clear();
+  }
 };
 
 }  // namespace cw

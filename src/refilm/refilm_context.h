@@ -13,6 +13,7 @@
 #include "refilm/demo_survey.h"
 #include "refilm/options.h"
 #include "refilm/parser_values.h"
+#include "refilm/pass.h"
 #include "stream/message_reader.h"
 
 namespace cw {
@@ -34,6 +35,13 @@ struct RunFlags {
   float exitTime = 0;
   float lastBlockTime = 0;
   float lastWrittenTime = 0;
+
+  // A pass begins: its clocks stand at 0, and it films when it is the
+  // refilm's. What any pass of the run found wrong with the demo stays.
+  void StartPass(Pass pass) {
+    refilming = filming = pass == Pass::Refilm;
+    demoTime = exitTime = lastBlockTime = lastWrittenTime = 0;
+  }
 };
 
 // State of the edits that put the camera and the options into the stream.
@@ -44,6 +52,12 @@ struct StreamEditState {
   int cameraEntity = kCameraEntity;
   // Scratch text for injected messages, kept so that a block allocates nothing.
   std::string textBuffer;
+
+  // A pass begins: no time shown, no tint yet. The camera's entity is the run's.
+  void StartPass() {
+    lastTimeShown = 0;
+    for (float& value : paletteLast) value = 0;
+  }
 };
 
 // What lets the per-block step drop the trajectory points that no lookup can
@@ -64,6 +78,20 @@ struct TrackPruning {
   int block = 0;                // blocks begun in this mode
   float playerBound = 0;        // the generator's: the survey's clock before the player's first update
   bool keepEveryPoint = false;  // for tests that compare with and without
+
+  // A run begins: nothing of an earlier demo's clock stays until its survey
+  // says where this one's goes; a test's wish to keep every point does.
+  void StartRun() {
+    const bool keep = keepEveryPoint;
+    *this = TrackPruning{};
+    keepEveryPoint = keep;
+  }
+  // From the next block on, drops the points as the pass needs them.
+  void StartPass(Pass pass) {
+    mode = pass == Pass::Generation ? Mode::Generation : Mode::Refilm;
+    block = 0;
+    nextLow = 0;
+  }
 };
 
 struct RefilmContext {
@@ -85,5 +113,16 @@ struct RefilmContext {
   // For tests that compare: the script is read whole before the first block.
   bool readScriptWhole = false;
 };
+
+// A run begins: every stage's state as a fresh context holds it, but for
+// the options, which are the front end's, the tests' settings, and the room
+// that the tables and buffers have grown.
+void StartRun(RefilmContext& context);
+
+// A pass over the demo begins: each stage's state starts it. The refilm's
+// pass goes on from what its run's generation left: the exit times it
+// prints, the player's trajectory, a 1.07 server, and whatever the last
+// blocks set (the health, the names) until its own blocks set it again.
+void StartPass(RefilmContext& context, Pass pass);
 
 }  // namespace cw

@@ -13,4 +13,12 @@ struct Context : RefilmContext {
   ZoneTables zones;
 };
 
+// A run begins: the per-block step's state as StartRun leaves it, and the
+// generator's afresh.
+inline void StartRun(Context& context) {
+  StartRun(static_cast<RefilmContext&>(context));
+  context.generator = GeneratorState{};
+  context.zones = ZoneTables{};
+}
+
 }  // namespace cw

@@ -11,8 +11,6 @@
 #include "autogen/disposition.h"
 #include "autogen/generator.h"
 #include "base/protocol.h"
-#include "camera/director.h"
-#include "camera/script_parser.h"
 #include "refilm/demo_survey.h"
 #include "refilm/message_loop.h"
 #include "refilm/run_watcher.h"
@@ -27,20 +25,6 @@ namespace cw {
 namespace {
 
 constexpr const char* kResultFirstLine = "-1\n";
-
-// While it lives, the refilm step has `what` (the script feed, a watcher)
-// in `slot`; it goes with it, however the run ends.
-template <typename T>
-class Attached {
- public:
-  Attached(T*& contextSlot, T* what) : slot(contextSlot) { slot = what; }
-  ~Attached() { slot = nullptr; }
-  Attached(const Attached&) = delete;
-  Attached& operator=(const Attached&) = delete;
-
- private:
-  T*& slot;
-};
 
 // Whether the processed block goes into the result, when the result is
 // thinned to a frame rate.
@@ -58,7 +42,10 @@ bool KeepForFrameRate(Context& context) {
 // survey, the generator's when it generates, and the refilm, one share each.
 class ReadProgress {
  public:
-  ReadProgress(Platform& owner, const std::string& source, int passes) : platform(owner), shares(passes) {
+  explicit ReadProgress(Platform& owner) : platform(owner) {}
+
+  void Begin(const std::string& source, int passes) {
+    shares = passes;
     std::error_code error;
     const std::uintmax_t bytes = std::filesystem::file_size(source, error);
     if (!error) size = static_cast<double>(bytes);
@@ -74,7 +61,7 @@ class ReadProgress {
 
  private:
   Platform& platform;
-  double shares;
+  double shares = 1;
   double size = 0;
   int current = 0;
 };
@@ -103,8 +90,7 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   CBlock output;
   output.Reset();
   RunFlags& run = context.run;
-  // The walk puts each source block's angles there, for the camera to start
-  // from.
+  // The walk puts each source block's angles there, for the camera to start from.
   const Vec3& angles = context.director.cameraAngles;
   while (walk.Next(input) && !FadedOut(context, levels)) {
     const int sourceLength = input.Length();
@@ -112,8 +98,7 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
     if (context.watcher != nullptr) context.watcher->BlockDone(context);
     if (output.Length() > 0 && KeepForFrameRate(context)) {
       // A block the original client could play stays playable after the
-      // camera's messages are added to it; none grows past what any engine
-      // plays.
+      // camera's messages are added to it; none grows past what any engine plays.
       const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
       if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
     }
@@ -133,7 +118,7 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   return true;
 }
 
-void Report(Context& context, Platform& platform) {
+void ReportDone(Context& context, Platform& platform) {
   const RefilmOptions& options = context.options;
   if (context.run.streamProblems) {
     platform.MessageBox("There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
@@ -154,8 +139,8 @@ std::string ZoneFileName(const RefilmOptions& options, const DemoSurvey& survey)
 
 // Generates the script into `text`, from the zone file when there is one.
 // False when the platform asked for a stop.
-bool Generate(Context& context, Platform& platform, ReadProgress& progress, const std::string& zoneName,
-              std::string& text) {
+bool GenerateInto(Context& context, Platform& platform, ReadProgress& progress, const std::string& zoneName,
+                  std::string& text) {
   std::unique_ptr<InputFile> zoneFile;
   if (FileExists(zoneName)) zoneFile = std::make_unique<InputFile>(zoneName);
   const bool withZones = zoneFile != nullptr && zoneFile->IsOpen();
@@ -169,147 +154,182 @@ bool Generate(Context& context, Platform& platform, ReadProgress& progress, cons
   return finished;
 }
 
-RunOutcome Stopped(Context& context) {
-  context.commands.RemoveAll();
-  return RunOutcome::Stopped;
-}
+// A run: a refilm, or with a watcher a preview, the same run that writes
+// nothing, neither the result nor a generated script. Its steps go one after
+// the other; each may end the run with its outcome. Every stage's state
+// starts afresh with the run and with each pass, so that no step has
+// anything to clean up after it.
+class RefilmRun {
+ public:
+  RefilmRun(Context& step, Platform& owner, RunWatcher* runWatcher)
+      : context(step), options(step.options), platform(owner), watcher(runWatcher), progress(owner) {}
+  // The step keeps nothing of this run: the script feed goes with it.
+  ~RefilmRun() {
+    context.scriptFeed = nullptr;
+    context.watcher = nullptr;
+  }
+  RefilmRun(const RefilmRun&) = delete;
+  RefilmRun& operator=(const RefilmRun&) = delete;
 
-// A refilm, or with a watcher a preview: the same run that writes nothing,
-// neither the result nor a generated script.
-RunOutcome RefilmOrPreview(Context& context, Platform& platform, RunWatcher* watcher) {
-  const bool writes = watcher == nullptr;
-  RunFlags& run = context.run;
-  RefilmOptions& options = context.options;
-  run.scriptEnded = false;
-  run.streamProblems = false;
-  run.lastWrittenTime = 0;
-  run.lastBlockTime = 0;
+  RunOutcome Go() {
+    using Step = std::optional<RunOutcome> (RefilmRun::*)();
+    static constexpr Step kSteps[] = {&RefilmRun::CheckTheNames, &RefilmRun::Survey,        &RefilmRun::CheckTheDemo,
+                                      &RefilmRun::Generate,      &RefilmRun::ReadTheScript, &RefilmRun::Stream,
+                                      &RefilmRun::Commit,        &RefilmRun::Report,        &RefilmRun::Play};
+    StartRun(context);
+    for (const Step step : kSteps) {
+      if (const std::optional<RunOutcome> outcome = (this->*step)()) return *outcome;
+    }
+    return Outcome();
+  }
 
-  if (!CheckNames(options, platform)) return RunOutcome::Refused;
-  ReadProgress progress(platform, options.sourceDemo, options.generateScript ? 3 : 2);
-  const DemoSurvey survey = SurveyDemo(options.sourceDemo, KeepGoing(platform, progress));
-  if (survey.stopped) return Stopped(context);
-  if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
-  const int cameraEntity = ChooseCameraEntity(survey.used);
-  if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
-  const std::string zoneName = ZoneFileName(options, survey);
-  if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+ private:
+  bool Writes() const { return watcher == nullptr; }
+  RunOutcome Outcome() const { return context.run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done; }
+
+  std::optional<RunOutcome> CheckTheNames() {
+    if (!CheckNames(options, platform)) return RunOutcome::Refused;
+    return {};
+  }
+
+  std::optional<RunOutcome> Survey() {
+    progress.Begin(options.sourceDemo, options.generateScript ? 3 : 2);
+    survey = SurveyDemo(options.sourceDemo, KeepGoing(platform, progress));
+    if (survey.stopped) return RunOutcome::Stopped;
+    return {};
+  }
+
+  std::optional<RunOutcome> CheckTheDemo() {
+    if (!CheckProtocol(options, survey, platform)) return RunOutcome::Refused;
+    const int cameraEntity = ChooseCameraEntity(survey.used);
+    if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
+    zoneName = ZoneFileName(options, survey);
+    if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+    context.edits.cameraEntity = cameraEntity;
+    context.pruning.lows = survey.clockLows;
+    context.pruning.playerBound = survey.clockBeforePlayer;
+    return {};
+  }
 
   // A generated script is kept in memory and refilmed from there, so that
   // nothing another program does to the file meanwhile changes this run; the
   // file itself is replaced only when the whole run has succeeded.
-  run.refilming = false;
-  run.filming = false;
-  // Trajectories start afresh: a result never depends on an earlier run.
-  context.entities.ClearTracks();
-  context.pruning.lows = survey.clockLows;
-  context.pruning.playerBound = survey.clockBeforePlayer;
-  ReplacingFile scriptFile;
-  std::string scriptText;
-  if (options.generateScript) {
-    if (writes && !scriptFile.Create(options.scriptFile)) {
+  std::optional<RunOutcome> Generate() {
+    if (!options.generateScript) return {};
+    if (Writes() && !scriptFile.Create(options.scriptFile)) {
       RefuseUnwritableScript(options, platform);
       return RunOutcome::Refused;
     }
     progress.StartPass(1);
-    StartPruning(context, TrackPruning::Mode::Generation);
-    if (!Generate(context, platform, progress, zoneName, scriptText)) return Stopped(context);
+    if (!GenerateInto(context, platform, progress, zoneName, scriptText)) return RunOutcome::Stopped;
     scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
-    if (writes && !scriptFile.Finish()) {
+    if (Writes() && !scriptFile.Finish()) {
       RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
       return RunOutcome::Refused;
     }
+    return {};
   }
-  run.refilming = true;
-  run.filming = true;
-  run.demoTime = 0;
-  context.stream.ResetProtocol();
-  context.parser.levelsSeen = 0;
-  // The exit times come from the generation's read of the demo.
-  if (!options.generateScript) context.parser.levelExitTimes.clear();
 
   // A script that cannot be read is an empty script, as an empty file is.
   // A generated one is read from memory.
-  InputFile scriptSource(options.generateScript ? std::string() : options.scriptFile);
-  std::istringstream generatedScript(scriptText);
-  context.entities.ClearReferences();
-  ScriptFeed feed(options.generateScript ? generatedScript : scriptSource.Stream(), context.commands, context.entities);
-  // The preview looks at the whole script at once.
-  const bool whole = watcher != nullptr || context.readScriptWhole;
-  if (whole) feed.ReadAll();
-  const Attached<ScriptFeed> feeding(context.scriptFeed, whole ? nullptr : &feed);
-  const Attached<RunWatcher> watching(context.watcher, watcher);
-  context.pruning.maxLag = feed.LongestLag();
-  StartPruning(context, TrackPruning::Mode::Refilm);
-  context.edits.cameraEntity = cameraEntity;
-  if (watcher != nullptr) watcher->ScriptRead(context);
+  std::optional<RunOutcome> ReadTheScript() {
+    StartPass(context, Pass::Refilm);
+    std::istream* script = &generatedScript;
+    if (options.generateScript) {
+      generatedScript.str(scriptText);
+    } else {
+      script = &scriptSource.emplace(options.scriptFile).Stream();
+    }
+    ScriptFeed& feed = scriptFeed.emplace(*script, context.commands, context.entities);
+    // The preview looks at the whole script at once.
+    if (!Writes() || context.readScriptWhole) {
+      feed.ReadAll();
+    } else {
+      context.scriptFeed = &feed;
+    }
+    context.pruning.maxLag = feed.LongestLag();
+    context.watcher = watcher;
+    if (watcher != nullptr) watcher->ScriptRead(context);
+    return {};
+  }
 
-  InputFile source(options.sourceDemo);
+  std::optional<RunOutcome> Stream() {
+    InputFile source(options.sourceDemo);
+    if (Writes() && !result.Create(options.resultDemo)) {
+      RefuseUncreatableResult(options, platform);
+      return RunOutcome::Refused;
+    }
+    DemoWalk walk(source, context.director.cameraAngles, KeepGoing(platform, progress));
+    result.Stream().write(kResultFirstLine, 3);
+    progress.StartPass(options.generateScript ? 2 : 1);
+    if (!StreamBlocks(context, walk, result.Stream(), survey.levels)) return RunOutcome::Stopped;
+    return {};
+  }
+
+  // The result, and a generated script, replace what their names held only
+  // once both are complete.
+  std::optional<RunOutcome> Commit() {
+    if (platform.StopRequested()) return RunOutcome::Stopped;
+    if (!Writes()) return Outcome();
+    if (!result.Finish()) {
+      RefuseFailedResultWrite(options, result.Error(), platform);
+      return RunOutcome::Refused;
+    }
+    if (options.generateScript && !scriptFile.Commit()) {
+      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+      return RunOutcome::Refused;
+    }
+    if (!result.Commit()) {
+      RefuseFailedResultWrite(options, result.Error(), platform);
+      return RunOutcome::Refused;
+    }
+    return {};
+  }
+
+  std::optional<RunOutcome> Report() {
+    ReportDone(context, platform);
+    return {};
+  }
+
+  std::optional<RunOutcome> Play() {
+    if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
+      platform.RunCommand("play " + options.resultDemo);
+    }
+    return {};
+  }
+
+  Context& context;
+  RefilmOptions& options;
+  Platform& platform;
+  RunWatcher* watcher;
+  ReadProgress progress;
+  DemoSurvey survey;
+  std::string zoneName;
+  ReplacingFile scriptFile;
+  std::string scriptText;
+  std::istringstream generatedScript;
+  std::optional<InputFile> scriptSource;
+  std::optional<ScriptFeed> scriptFeed;
   ReplacingFile result;
-  if (writes && !result.Create(options.resultDemo)) {
-    RefuseUncreatableResult(options, platform);
-    context.commands.RemoveAll();
-    return RunOutcome::Refused;
-  }
-  DemoWalk walk(source, context.director.cameraAngles, KeepGoing(platform, progress));
-  result.Stream().write(kResultFirstLine, 3);
-
-  run.exitTime = 0;
-  ResetDirector(context.director);
-  context.edits.lastTimeShown = 0;
-  for (float& value : context.edits.paletteLast) value = 0;
-  progress.StartPass(options.generateScript ? 2 : 1);
-  const bool streamed = StreamBlocks(context, walk, result.Stream(), survey.levels);
-  run.filming = false;
-  if (!streamed) return Stopped(context);
-
-  if (platform.StopRequested()) return Stopped(context);
-  if (!writes) {
-    context.commands.RemoveAll();
-    return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
-  }
-  if (!result.Finish()) {
-    RefuseFailedResultWrite(options, result.Error(), platform);
-    context.commands.RemoveAll();
-    return RunOutcome::Refused;
-  }
-  if (options.generateScript && !scriptFile.Commit()) {
-    RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
-    context.commands.RemoveAll();
-    return RunOutcome::Refused;
-  }
-  if (!result.Commit()) {
-    RefuseFailedResultWrite(options, result.Error(), platform);
-    context.commands.RemoveAll();
-    return RunOutcome::Refused;
-  }
-
-  Report(context, platform);
-  if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
-    platform.RunCommand("play " + options.resultDemo);
-  }
-  context.commands.RemoveAll();
-  return run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done;
-}
+};
 
 // Anything that escapes a run (a lack of memory, say) turned into an
 // "Error" message and a refusal.
 RunOutcome RunSafely(Context& context, Platform& platform, RunWatcher* watcher) {
   const char* text = "The refilm stopped on an unexpected failure.";
   try {
-    return RefilmOrPreview(context, platform, watcher);
+    return RefilmRun(context, platform, watcher).Go();
   } catch (const std::bad_alloc&) {
     text = "There is not enough memory to refilm this demo.";
   } catch (...) {
   }
-  context.commands.RemoveAll();
   platform.MessageBox(text, "Error", MessageKind::Error);
   return RunOutcome::Refused;
 }
 
 }  // namespace
 
-RunOutcome RefilmDemo(Context& context, Platform& platform) { return RefilmOrPreview(context, platform, nullptr); }
+RunOutcome RefilmDemo(Context& context, Platform& platform) { return RefilmRun(context, platform, nullptr).Go(); }
 
 RunOutcome PreviewDemo(Context& context, Platform& platform, RunWatcher& watcher) {
   return RunSafely(context, platform, &watcher);

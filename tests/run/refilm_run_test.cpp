@@ -321,6 +321,36 @@ TEST_F(RefilmRun, ASecondRunInTheSameContextGivesTheSameResult) {
   EXPECT_EQ(dir.Read("out.dem"), first);
 }
 
+TEST_F(RefilmRun, ARunOfAnotherDemoFindsNothingOfTheRunBefore) {
+  // The first demo announces a 1.07 server (whose client data always carry
+  // the items), and its script turns the horizon.
+  Bytes version = {svc_print};
+  AppendString(version, "VERSION 1.07 SERVER\n");
+  const std::string first = test::MakeDemo("-1\n", {version, TimeMessage(1), TimeMessage(3)});
+  dir.Write("in.cam", "0 stay 1 2 3\n0 view 4 5 6\n1 roll 40\n2 end roll\n");
+  // The next: client data without items; and no block at all, so that the
+  // final block carries the angles the camera starts with.
+  const Bytes clientData = {svc_clientdata, 0, 0, /*health*/ 100, 0, /*ammunition, weapon*/ 0, 0, 0, 0, 0, 1};
+  const std::string clientDemo = test::MakeDemo("-1\n", {TimeMessage(1), clientData, TimeMessage(2)});
+  auto refilm = [this](Context& run, const std::string& demo, bool generate) {
+    dir.Write("in.dem", demo);
+    run.options.generateScript = generate;
+    run.options.scriptFile = dir.Path(generate ? "gen.cam" : "in.cam");
+    EXPECT_EQ(RefilmDemo(run, platform), RunOutcome::Done);
+    return dir.Read("out.dem");
+  };
+  for (const std::string& next : {clientDemo, std::string("-1\n")}) {
+    for (const bool generate : {false, true}) {
+      SCOPED_TRACE(testing::Message() << next.size() << (generate ? " generated" : ""));
+      auto fresh = test::QuietContext();
+      fresh->options = context->options;
+      const std::string expected = refilm(*fresh, next, generate);
+      refilm(*context, first, false);
+      EXPECT_EQ(refilm(*context, next, generate), expected);
+    }
+  }
+}
+
 TEST_F(RefilmRun, NoResultBlockGrowsPastWhatEnginesPlay) {
   // A block near the largest a file may hold, of client data and times: the
   // camera's update after each client data makes it far bigger.
