@@ -41,8 +41,8 @@
 #include "recording_platform.h"
 #include "run/context.h"
 #include "run/refilm_run.h"
-#include "stream/block.h"
 #include "stream/demo_files.h"
+#include "stream/demo_walk.h"
 #include "synthetic_demo.h"
 
 namespace {
@@ -169,8 +169,9 @@ Source BuildSynthetic(const fs::path& dir, long sizeMb) {
 // block left off.
 std::string BlocksOf(const fs::path& demo) {
   cw::InputFile file(demo.string());
+  cw::Vec3 angles{};
+  const cw::DemoWalk pastTheFirstLine(file, angles);
   std::istream& in = file.Stream();
-  cw::SkipFirstLine(in);
   std::string blocks((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::string disconnect("\x01\0\0\0", 4);
   const std::size_t last = blocks.size() >= 17 ? blocks.size() - 17 : 0;

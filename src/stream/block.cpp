@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 #include "base/protocol.h"
@@ -64,14 +63,6 @@ void WriteHeader(std::ostream& out, int length, const Vec3& angles) {
 }
 
 }  // namespace
-
-bool SkipFirstLine(std::istream& in) {
-  std::istreambuf_iterator<char> it(in), end;
-  while (it != end && *it != '\n') ++it;
-  if (it == end) return false;
-  ++it;
-  return true;
-}
 
 CBlock::CBlock() : data(kInitialCapacity) { messageStarts.reserve(kInitialCapacity); }
 

@@ -23,11 +23,6 @@ enum class ReadStatus {
   Damaged,    // a broken header (cut short, or a length out of range): reading stops
 };
 
-// Reads and drops a demo's first line (its CD track line), up to and
-// including the first line feed, or to the end of the stream. False when no
-// line feed ended it: the stream is no demo, or a damaged one.
-bool SkipFirstLine(std::istream& in);
-
 class CBlock {
  public:
   CBlock();

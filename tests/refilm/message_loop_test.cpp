@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/protocol.h"
+#include "refilm/run_watcher.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -281,6 +282,39 @@ TEST(MessageLoop, ATimeThatIsNoNumberIsAProblemAndLeavesTheClock) {
     EXPECT_EQ(context->run.demoTime, 7.0f);
     EXPECT_TRUE(context->run.streamProblems);
   }
+}
+
+// What a watcher is told, in the order of the source's messages; the step
+// writes the same bytes with it and without.
+class Recorder : public RunWatcher {
+ public:
+  void ScriptRead(const RefilmContext&) override {}
+  void EntityUpdate(const EntityUpdateFields& update) override { Note("update " + std::to_string(update.entity)); }
+  void ServerInfo(const ServerInfoFields& info) override { Note("info " + std::string(info.levelName)); }
+  void SpawnBaseline(const BaselineFields& baseline) override { Note("baseline " + std::to_string(baseline.entity)); }
+  void Time(float seconds) override { Note("time " + std::to_string(static_cast<int>(seconds))); }
+  void SetView(int entity) override { Note("setview " + std::to_string(entity)); }
+  void BlockDone(const RefilmContext&) override {}
+  std::string log;
+
+ private:
+  void Note(const std::string& what) { log += what + "; "; }
+};
+
+TEST(MessageLoop, AWatcherIsToldOfTheMessagesItDrawsFromAndChangesNothing) {
+  Bytes block = {11, 15, 0, 0, 0, 1, 0, 'L', 0, 0, 0};  // server info of level "L"
+  Append(block, {22, 7, 0, 1, 0, 0, 0, 0, 0, 0, 80, 0, 0, 80, 0, 0});
+  Append(block, {7, 0, 0, 0x40, 0x40});  // time 3
+  Append(block, {5, 1, 0, 0x82, 7, 16, 0, 8, 'x', 0, 0x82});
+  Recorder recorder;
+  auto watched = test::QuietContext();
+  watched->run.refilming = true;
+  watched->watcher = &recorder;
+  auto plain = test::QuietContext();
+  plain->run.refilming = true;
+  EXPECT_EQ(test::RunBlock(*watched, block), test::RunBlock(*plain, block));
+  EXPECT_EQ(recorder.log, "info L; baseline 7; time 3; setview 1; update 7; ");
+  EXPECT_TRUE(watched->run.streamProblems);  // the update cut by the block's end is nobody's
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "run/refilm_run.h"
 #include "shared_demos.h"
 #include "stream/block.h"
+#include "stream/demo_walk.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -56,15 +57,14 @@ void ExpectWrittenAgain(const std::string& path) {
   SCOPED_TRACE(path);
   auto context = test::QuietContext();
   std::ifstream source(path, std::ios::binary);
-  SkipFirstLine(source);
+  Vec3 angles{};
+  DemoWalk walk(source, angles);
   CBlock input;
   CBlock output;
-  Vec3 angles{};
   int blocks = 0;
   int differing = 0;
-  for (ReadStatus status = input.ReadFrom(source, angles); !input.IsEndMarker();
-       status = input.ReadFrom(source, angles)) {
-    ASSERT_EQ(status, ReadStatus::Block);
+  while (walk.Next(input)) {
+    ASSERT_FALSE(walk.Cut());
     const Bytes in(input.Data(), input.Data() + input.Length());
     ProcessBlock(*context, input, output);
     ASSERT_EQ(input.Position(), input.Length());
@@ -154,12 +154,12 @@ TEST(RealDemos, AFixedCameraInProtocols666And999LooksAtThePlayer) {
     result->entities.Reference(kPlayerEntity);
     result->director.eyesEntity = camera;  // its angles come to the director
     std::ifstream in(dir.Path("out.dem"), std::ios::binary);
-    SkipFirstLine(in);
+    Vec3 angles{};
+    DemoWalk walk(in, angles);
     CBlock input;
     CBlock output;
-    Vec3 angles{};
     int checked = 0;
-    for (input.ReadFrom(in, angles); !input.IsEndMarker(); input.ReadFrom(in, angles)) {
+    while (walk.Next(input)) {
       // A block's camera looks at the player as the blocks before it left him.
       const TrackPoint* seen = result->entities.LatestPoint(kPlayerEntity);
       const Vec3 player = seen ? Vec3{seen->x, seen->y, seen->z} : film.spot;

@@ -5,6 +5,7 @@
 
 #include "refilm/message_loop.h"
 #include "stream/block.h"
+#include "stream/demo_walk.h"
 #include "stream_fixture.h"
 
 namespace cw::test {
@@ -20,14 +21,11 @@ ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
   auto context = QuietContext();
   context->entities.Reference(cameraEntity);
   std::ifstream source(path, std::ios::binary);
-  SkipFirstLine(source);
+  Vec3 angles{};
+  DemoWalk walk(source, angles);
   CBlock input;
   CBlock output;
-  Vec3 angles{};
-  bool clean = true;
-  for (ReadStatus status = input.ReadFrom(source, angles); !input.IsEndMarker();
-       status = input.ReadFrom(source, angles)) {
-    clean = clean && status == ReadStatus::Block;
+  while (walk.Next(input)) {
     const int cameraPoints = context->entities.PointCount(cameraEntity);
     MessageLoop(*context, input, output);
     if (context->entities.PointCount(cameraEntity) > cameraPoints) {
@@ -38,7 +36,7 @@ ResultDemo ReadResultDemo(const std::string& path, int cameraEntity) {
     result.messages.emplace_back(reinterpret_cast<const char*>(input.Data()), static_cast<std::size_t>(input.Length()));
     ++result.blocks;
   }
-  result.parsedCleanly = clean && !context->run.streamProblems;
+  result.parsedCleanly = !walk.Damaged() && !context->run.streamProblems;
   return result;
 }
 
