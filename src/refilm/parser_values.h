@@ -19,8 +19,9 @@ struct ParserValues {
   int protocol = 0;       // of the last svc_serverinfo; 0 before any
   std::string levelName;  // at most kLevelNameLimit characters
   std::array<std::string, kNameTableSize> modelNames;
-  // As long as the level's protocol lets its sound list grow.
-  std::vector<std::string> soundNames = std::vector<std::string>(kNameTableSize);
+  // As long as the level's protocol lets its sound list grow: sized at each
+  // svc_serverinfo, so that a fresh state allocates nothing.
+  std::vector<std::string> soundNames;
   int modelCount = 0;
   int soundCount = 0;
   int healthSeen = 0;
