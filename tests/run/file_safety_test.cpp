@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "child_process.h"
@@ -154,11 +155,19 @@ TEST_F(FileSafety, ARefusedRunLeavesTheOlderFilesWhole) {
 
 class LongRefilm : public ::testing::Test {
  protected:
-  LongRefilm() {
+  // The long demo is written once for the suite; each test links it into a
+  // folder of its own.
+  static void SetUpTestSuite() {
+    made = std::make_unique<test::ScratchDir>();
     test::SyntheticDemoOptions demo;
     demo.seconds = 1500;  // about 25 MB
     demo.blocksPerSecond = 72;
-    test::WriteSyntheticDemo(dir.Path("long.dem"), demo);
+    test::WriteSyntheticDemo(made->Path("long.dem"), demo);
+  }
+  static void TearDownTestSuite() { made.reset(); }
+
+  LongRefilm() {
+    fs::create_hard_link(made->Path("long.dem"), dir.Path("long.dem"));
     dir.Write("a.cam", "0 stay p~0.3 p~0.3 p+30\n0 view p\n");
     dir.Write("b.cam", "0 stay 100 200 300\n0 view p\n");
   }
@@ -170,6 +179,7 @@ class LongRefilm : public ::testing::Test {
     return child.Wait();
   }
 
+  inline static std::unique_ptr<test::ScratchDir> made;
   test::ScratchDir dir;
 };
 
