@@ -1,6 +1,8 @@
 #include "console/info_command.h"
 
+#include <new>
 #include <ostream>
+#include <sstream>
 
 #include "console/exit_status.h"
 #include "console/subcommand_kit.h"
@@ -50,6 +52,43 @@ constexpr const char* kInfoHelp =
 
 constexpr OptionSpec kInfoOptions[] = {kHelpOption, {"entities", 'e'}, {"json"}};
 
+constexpr const char* kOutOfMemory = "there is not enough memory to read it";
+
+// What a demo holds; a demo too big for the memory at hand is an error of
+// its own, not the end of the program, and the demos after it are still read.
+DemoInfo ReadSafely(const std::string& path) {
+  try {
+    return ReadDemoInfo(path);
+  } catch (const std::bad_alloc&) {
+  }
+  DemoInfo info;
+  info.path = path;
+  info.openError = kOutOfMemory;
+  return info;
+}
+
+std::string OpenProblem(const DemoInfo& info) {
+  if (info.openError == kOutOfMemory) return "The demo " + Quoted(info.path) + " cannot be read: " + kOutOfMemory;
+  const std::string problem = InputProblem("The demo", info.path);
+  return problem.empty() ? "The demo " + Quoted(info.path) + " cannot be read" : problem;
+}
+
+// One demo's report; false when there was not memory enough to write it.
+bool WriteReport(const DemoInfo& info, bool json, bool entities, std::ostream& out) {
+  try {
+    std::ostringstream report;
+    if (json) {
+      (entities ? WriteEntitiesJson : WriteInfoJson)(info, report);
+    } else {
+      (entities ? WriteEntitiesText : WriteInfoText)(info, report);
+    }
+    out << report.str();
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 int InfoCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -64,19 +103,21 @@ int InfoCommand(const std::vector<std::string>& arguments, std::ostream& out, st
   const bool entities = line.Has("entities");
   int status = kExitDone;
   for (const std::string& path : line.operands) {
-    const DemoInfo info = ReadDemoInfo(path);
+    DemoInfo info = ReadSafely(path);
     if (!info.openError.empty()) {
-      const std::string problem = InputProblem("The demo", path);
-      err << "Error: " << (problem.empty() ? "The demo " + Quoted(path) + " cannot be read" : problem) << '\n';
+      err << "Error: " << OpenProblem(info) << '\n';
       status = kExitRefused;
       if (!json) continue;
     } else if ((info.unreadable || info.problemCount > 0) && status == kExitDone) {
       status = kExitProblems;
     }
-    if (json) {
-      (entities ? WriteEntitiesJson : WriteInfoJson)(info, out);
-    } else {
-      (entities ? WriteEntitiesText : WriteInfoText)(info, out);
+    if (!WriteReport(info, json, entities, out)) {
+      info = DemoInfo{};
+      info.path = path;
+      info.openError = kOutOfMemory;
+      err << "Error: " << OpenProblem(info) << '\n';
+      status = kExitRefused;
+      if (json) WriteInfoJson(info, out);
     }
   }
   return out.flush() ? status : kExitRefused;

@@ -105,11 +105,15 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
   AddZones(picture);
   AddFloors(picture, GameFolder(line), err);
 
+  // An interrupt while the map was read, or while the picture is drawn,
+  // leaves nothing behind: the unfinished picture is never put in place.
+  if (StopSignals::Requested()) return kExitRefused;
   ReplacingFile file;
   if (!file.Create(picturePath)) {
     return Refuse(err, "The picture " + Quoted(picturePath) + " cannot be created: " + SystemReason(file.Error()));
   }
   WritePreviewSvg(picture, range, file.Stream());
+  if (StopSignals::Requested()) return kExitRefused;
   if (!file.Finish() || !file.Commit()) {
     return Refuse(err, "The picture " + Quoted(picturePath) + " could not be written: " + SystemReason(file.Error()));
   }

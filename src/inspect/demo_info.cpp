@@ -1,5 +1,6 @@
 #include "inspect/demo_info.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/protocol.h"
@@ -36,6 +37,16 @@ class InfoHandler {
     blockOffset = offset;
   }
 
+  // The level read so far gets its entities in the order of their numbers,
+  // and the numbers are free for the next level.
+  void FinishLevel() {
+    if (info.levels.empty()) return;
+    std::vector<EntityRecord>& records = info.levels.back().entities;
+    for (const EntityRecord& record : records) slots[static_cast<std::size_t>(record.entity)] = -1;
+    std::sort(records.begin(), records.end(),
+              [](const EntityRecord& a, const EntityRecord& b) { return a.entity < b.entity; });
+  }
+
   void Problem(std::int64_t offset, std::string what) {
     if (info.problemCount++ == 0) info.firstProblem = {blockNumber, offset, std::move(what)};
   }
@@ -62,6 +73,7 @@ class InfoHandler {
   void ServerInfo(int, const ServerInfoFields& fields) {
     Count(svc_serverinfo);
     if (info.protocol == 0) info.protocol = fields.protocol;
+    FinishLevel();
     if (!reading::ReadableLevel(fields)) {
       info.protocol = fields.protocol;
       info.unreadable = true;
@@ -136,10 +148,12 @@ class InfoHandler {
 
   EntityRecord& Record(int entity) {
     std::vector<EntityRecord>& records = Level().entities;
-    if (records.size() <= static_cast<std::size_t>(entity)) records.resize(static_cast<std::size_t>(entity) + 1);
-    EntityRecord& record = records[static_cast<std::size_t>(entity)];
-    record.present = true;
-    return record;
+    std::int32_t& slot = slots[static_cast<std::size_t>(entity)];
+    if (slot < 0) {
+      slot = static_cast<std::int32_t>(records.size());
+      records.emplace_back().entity = entity;
+    }
+    return records[static_cast<std::size_t>(slot)];
   }
 
   static void NoteModel(EntityRecord& record, int model) {
@@ -153,6 +167,9 @@ class InfoHandler {
   DemoInfo& info;
   const CBlock& block;
   EntityPlaces places;
+  // Where each entity number's record stands in the level's list; -1 for
+  // the numbers the level has not named.
+  std::vector<std::int32_t> slots = std::vector<std::int32_t>(kHighestEntity + 1, -1);
   int blockNumber = 0;
   std::int64_t blockOffset = 0;
 };
@@ -181,11 +198,17 @@ const std::string& LevelInfo::Map() const {
   return models.size() > 1 ? models[1] : kNone;
 }
 
+const EntityRecord* LevelInfo::Entity(int number) const {
+  const auto found = std::lower_bound(entities.begin(), entities.end(), number,
+                                      [](const EntityRecord& record, int entity) { return record.entity < entity; });
+  return found != entities.end() && found->entity == number ? &*found : nullptr;
+}
+
 std::string LevelInfo::EntityName(int entity) const {
   if (entity >= 1 && entity <= maxClients) return "player " + std::to_string(entity);
-  const auto index = static_cast<std::size_t>(entity);
-  if (index >= entities.size() || entities[index].models.empty()) return {};
-  const int model = entities[index].models.front();
+  const EntityRecord* record = Entity(entity);
+  if (record == nullptr || record->models.empty()) return {};
+  const int model = record->models.front();
   if (model <= 0 || static_cast<std::size_t>(model) >= models.size())
     return model == 0 ? "" : "model " + std::to_string(model);
   return models[static_cast<std::size_t>(model)];
@@ -194,8 +217,7 @@ std::string LevelInfo::EntityName(int entity) const {
 double DemoInfo::PlayerPath() const {
   double length = 0;
   for (const LevelInfo& level : levels) {
-    const auto entity = static_cast<std::size_t>(level.viewEntity);
-    if (level.viewEntity >= 0 && entity < level.entities.size()) length += level.entities[entity].distance;
+    if (const EntityRecord* seen = level.Entity(level.viewEntity)) length += seen->distance;
   }
   return length;
 }
@@ -250,6 +272,7 @@ DemoInfo ReadDemoInfo(const std::string& path) {
   } catch (const StopReading&) {
     return info;
   }
+  handler.FinishLevel();
   const std::int64_t end = walk.Offset();
   handler.StartBlock(info.blocks + 1, end);
   if (walk.End() == WalkEnd::BrokenHeader) {

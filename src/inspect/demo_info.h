@@ -28,8 +28,9 @@ class EntityPlaces {
   std::vector<std::optional<Vec3>> baselines;  // by entity number
 };
 
+// An entity a baseline or an update of the level named.
 struct EntityRecord {
-  bool present = false;     // a baseline or an update named it
+  int entity = 0;
   std::vector<int> models;  // indexes into the level's model list, in the order first seen
   int updates = 0;
   float firstTime = 0;
@@ -49,11 +50,16 @@ struct LevelInfo {
   bool timeSeen = false;
   float firstTime = 0;
   float lastTime = 0;
-  std::optional<float> exitTime;       // of the first svc_intermission
-  int viewEntity = 1;                  // of svc_setview: the player seen through
-  std::vector<EntityRecord> entities;  // by entity number
+  std::optional<float> exitTime;  // of the first svc_intermission
+  int viewEntity = 1;             // of svc_setview: the player seen through
+  // The entities the level names, in the order of their numbers: a level
+  // names a few hundred of the 32768 numbers, and a demo may hold
+  // thousands of levels.
+  std::vector<EntityRecord> entities;
 
   const std::string& Map() const;  // model 1, or empty
+  // The record of entity `number`, or nullptr when the level never names it.
+  const EntityRecord* Entity(int number) const;
   // "player 3" for entities 1 to maxClients, else the first model's name.
   std::string EntityName(int entity) const;
 };

@@ -1,14 +1,17 @@
 #include "inspect/info_report.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "base/printable_text.h"
 #include "inspect/demo_info.h"
 #include "inspect/json_text.h"
+#include "inspect/number_text.h"
 #include "refilm/stream_edits.h"
 
 namespace cw {
@@ -16,13 +19,9 @@ namespace {
 
 constexpr std::size_t kLineWidth = 100;
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+std::string Place(const Vec3& at) {
+  return FixedText(at[0], 0) + " " + FixedText(at[1], 0) + " " + FixedText(at[2], 0);
 }
-
-std::string Place(const Vec3& at) { return Fixed(at[0], 0) + " " + Fixed(at[1], 0) + " " + Fixed(at[2], 0); }
 
 std::string JsonPoint(const Vec3& at) {
   return "[" + JsonNumber(at[0]) + "," + JsonNumber(at[1]) + "," + JsonNumber(at[2]) + "]";
@@ -53,6 +52,22 @@ std::string Problems(const DemoInfo& info) {
          ": " + first.what;
 }
 
+// One line of the entity list: its columns padded to their widths, however
+// long a model's name.
+std::string EntityRow(const std::array<std::string, 8>& cells) {
+  constexpr int kWidths[8] = {-7, -22, 9, 9, 8, 9, -20, 0};  // negative: left-aligned
+  constexpr const char* kGaps[8] = {"  ", " ", " ", " ", " ", " ", "  ", "  "};
+  std::string line;
+  for (std::size_t column = 0; column < cells.size(); ++column) {
+    line += kGaps[column];
+    const std::string& cell = cells[column];
+    const auto width = static_cast<std::size_t>(std::abs(kWidths[column]));
+    const std::string pad(cell.size() < width ? width - cell.size() : 0, ' ');
+    line += kWidths[column] < 0 ? cell + pad : pad + cell;
+  }
+  return line + '\n';
+}
+
 const LevelInfo* FirstExit(const DemoInfo& info) {
   for (const LevelInfo& level : info.levels) {
     if (level.exitTime) return &level;
@@ -69,7 +84,7 @@ std::string ExitTimeText(float exit) {
 }
 
 void WriteInfoText(const DemoInfo& info, std::ostream& out) {
-  out << info.path << '\n';
+  out << PrintableText(info.path) << '\n';
   if (!info.openError.empty()) {
     out << "  " << info.openError << '\n';
     return;
@@ -85,19 +100,21 @@ void WriteInfoText(const DemoInfo& info, std::ostream& out) {
     const LevelInfo& level = info.levels[i];
     const std::string separator = i == 0 ? "" : "; ";
     const std::string which = info.levels.size() > 1 ? " (level " + std::to_string(i + 1) + ")" : "";
-    maps += separator + (level.Map().empty() ? "none" : level.Map()) + " \"" + level.levelName + "\"";
+    maps += separator + (level.Map().empty() ? "none" : PrintableText(level.Map())) + " \"" +
+            PrintableText(level.levelName) + "\"";
     if (level.cdTrack) tracks += separator + std::to_string(*level.cdTrack) + which;
     if (level.timeSeen)
-      times += separator + Fixed(level.firstTime, 2) + " to " + Fixed(level.lastTime, 2) + " s" + which;
+      times += separator + FixedText(level.firstTime, 2) + " to " + FixedText(level.lastTime, 2) + " s" + which;
     if (level.exitTime) exits += separator + ExitTimeText(*level.exitTime) + which;
   }
   Field(out, "map", maps.empty() ? "none" : maps);
-  Field(out, "CD track", (tracks.empty() ? "none" : tracks) + " (first line: \"" + info.firstLine + "\")");
+  Field(out, "CD track",
+        (tracks.empty() ? "none" : tracks) + " (first line: \"" + PrintableText(info.firstLine) + "\")");
   Field(out, "blocks", std::to_string(info.blocks));
   Field(out, "levels", std::to_string(info.levels.size()));
-  Field(out, "demo time", times.empty() ? "none" : times + " (" + Fixed(info.Duration(), 2) + " s)");
+  Field(out, "demo time", times.empty() ? "none" : times + " (" + FixedText(info.Duration(), 2) + " s)");
   Field(out, "exit time", exits.empty() ? "none (no intermission)" : exits);
-  Field(out, "player path", Fixed(info.PlayerPath(), 0) + " units");
+  Field(out, "player path", FixedText(info.PlayerPath(), 0) + " units");
   Field(out, "longest block",
         info.blocks == 0
             ? "none"
@@ -168,28 +185,23 @@ void WriteInfoJson(const DemoInfo& info, std::ostream& out) {
 }
 
 void WriteEntitiesText(const DemoInfo& info, std::ostream& out) {
-  out << info.path << '\n';
+  out << PrintableText(info.path) << '\n';
   if (!info.openError.empty() || info.unreadable) {
     out << "  " << (info.unreadable ? "protocol " + std::to_string(info.protocol) + " is not read" : info.openError)
         << '\n';
     return;
   }
-  char line[256];
   for (std::size_t i = 0; i < info.levels.size(); ++i) {
     const LevelInfo& level = info.levels[i];
-    if (info.levels.size() > 1) out << "level " << i + 1 << ": " << level.Map() << '\n';
-    std::snprintf(line, sizeof line, "  %-7s %-22s %9s %9s %8s %9s  %-20s  %s\n", "entity", "model", "first s",
-                  "last s", "updates", "travelled", "first at", "last at");
-    out << line;
-    for (std::size_t entity = 1; entity < level.entities.size(); ++entity) {
-      const EntityRecord& record = level.entities[entity];
-      if (!record.present) continue;
+    if (info.levels.size() > 1) out << "level " << i + 1 << ": " << PrintableText(level.Map()) << '\n';
+    out << EntityRow({"entity", "model", "first s", "last s", "updates", "travelled", "first at", "last at"});
+    for (const EntityRecord& record : level.entities) {
+      if (record.entity < 1) continue;
       const bool seen = record.updates > 0;
-      std::snprintf(line, sizeof line, "  %-7s %-22s %9s %9s %8d %9.0f  %-20s  %s\n",
-                    ("e" + std::to_string(entity)).c_str(), level.EntityName(static_cast<int>(entity)).c_str(),
-                    seen ? Fixed(record.firstTime, 2).c_str() : "-", seen ? Fixed(record.lastTime, 2).c_str() : "-",
-                    record.updates, record.distance, Place(record.first).c_str(), Place(record.last).c_str());
-      out << line;
+      out << EntityRow({"e" + std::to_string(record.entity), PrintableText(level.EntityName(record.entity)),
+                        seen ? FixedText(record.firstTime, 2) : "-", seen ? FixedText(record.lastTime, 2) : "-",
+                        std::to_string(record.updates), FixedText(record.distance, 0), Place(record.first),
+                        Place(record.last)});
     }
   }
 }
@@ -205,12 +217,11 @@ void WriteEntitiesJson(const DemoInfo& info, std::ostream& out) {
   bool first = true;
   for (std::size_t i = 0; i < info.levels.size(); ++i) {
     const LevelInfo& level = info.levels[i];
-    for (std::size_t entity = 1; entity < level.entities.size(); ++entity) {
-      const EntityRecord& record = level.entities[entity];
-      if (!record.present) continue;
+    for (const EntityRecord& record : level.entities) {
+      if (record.entity < 1) continue;
       const bool seen = record.updates > 0;
-      out << (first ? "" : ",") << "{\"level\":" << i + 1 << ",\"entity\":" << entity
-          << ",\"name\":" << JsonString(level.EntityName(static_cast<int>(entity))) << ",\"models\":[";
+      out << (first ? "" : ",") << "{\"level\":" << i + 1 << ",\"entity\":" << record.entity
+          << ",\"name\":" << JsonString(level.EntityName(record.entity)) << ",\"models\":[";
       for (std::size_t m = 0; m < record.models.size(); ++m) {
         const auto model = static_cast<std::size_t>(record.models[m]);
         out << (m == 0 ? "" : ",") << JsonString(model < level.models.size() ? level.models[model] : "");

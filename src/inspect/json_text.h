@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "inspect/number_text.h"
+
 namespace cw {
 
 inline std::string JsonString(std::string_view text) {
@@ -37,16 +39,14 @@ inline std::string JsonString(std::string_view text) {
 inline std::string JsonNumber(float value) {
   if (!std::isfinite(value)) return "null";
   char digits[32];
-  return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+  const auto written = std::to_chars(digits, digits + sizeof digits, value);
+  return written.ec == std::errc() ? std::string(digits, written.ptr) : "null";
 }
 
-// A distance or length, to a tenth.
+// A distance or length, to a tenth; null past what a tenth can say.
 inline std::string JsonTenths(double value) {
-  if (!std::isfinite(value)) return "null";
-  char digits[48];
-  return std::string(
-      digits,
-      std::to_chars(digits, digits + sizeof digits, std::round(value * 10) / 10, std::chars_format::fixed, 1).ptr);
+  std::string text;
+  return FixedDigits(std::round(value * 10) / 10, 1, text) ? text : "null";
 }
 
 }  // namespace cw

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/printable_text.h"
 #include "inspect/preview.h"
 
 namespace cw {
@@ -57,11 +58,21 @@ struct Box {
   }
 };
 
+// Beyond this many pixels from the picture a point is off it whatever its
+// place: renderers take such numbers, but a far point of a hostile demo would
+// otherwise be written with dozens of digits, or as no number at all.
+constexpr double kFarthestPixel = 1e7;
+
 std::string Num(double value) {
+  if (!std::isfinite(value)) value = 0;
+  value = std::clamp(value, -kFarthestPixel, kFarthestPixel);
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", value);
   return text;
 }
+
+// What a demo's coordinates can draw: a float of the demo may be infinite.
+bool Drawable(const Vec3& at) { return std::isfinite(at[0]) && std::isfinite(at[1]); }
 
 std::string Hex(unsigned rgb) {
   char text[8];
@@ -82,28 +93,11 @@ std::string TimeColour(double fraction) {
   return Hex(rgb);
 }
 
-bool ValidUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80         ? 1
-                               : (lead >> 5) == 6  ? 2
-                               : (lead >> 4) == 14 ? 3
-                               : (lead >> 3) == 30 ? 4
-                                                   : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 // Text for XML: escaped, and only characters XML allows. Names from a demo
 // are in the game's own character set, whose upper half repeats the lower
 // one in another colour.
 std::string Xml(const std::string& text) {
-  const bool utf8 = ValidUtf8(text);
+  const bool utf8 = IsUtf8(text);
   std::string out;
   for (const char c : text) {
     auto byte = static_cast<unsigned char>(c);
@@ -127,18 +121,26 @@ std::string Xml(const std::string& text) {
   return out;
 }
 
-// A round step of time for about `count` marks over `span` seconds.
+// A round step of time for at most `count` marks over `span` seconds,
+// however long the span (a demo's clock can jump by years).
 double TimeStep(double span, int count) {
   static constexpr double kSteps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 1200, 1800, 3600};
   for (const double step : kSteps) {
     if (span / step <= count) return step;
   }
-  return 7200;
+  double step = 7200;
+  while (span / step > count) step *= 10;
+  return step;
 }
 
 std::string TimeLabel(double seconds, double step) {
+  // Past a year of demo time minutes say nothing, and a whole number of
+  // seconds no longer fits a long.
+  constexpr double kLongestClock = 3.2e7;
   char text[32];
-  if (step < 1) {
+  if (std::fabs(seconds) >= kLongestClock) {
+    std::snprintf(text, sizeof text, "%.3g s", seconds);
+  } else if (step < 1) {
     std::snprintf(text, sizeof text, "%.1f s", seconds);
   } else if (std::fabs(seconds) >= 60 && step >= 60) {
     const long whole = std::lround(seconds);
@@ -213,6 +215,7 @@ class Drawing {
     double low[2] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
     double high[2] = {std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
     auto note = [&](const Vec3& at) {
+      if (!Drawable(at)) return;
       for (int axis = 0; axis < 2; ++axis) {
         low[axis] = std::min(low[axis], static_cast<double>(at[static_cast<std::size_t>(axis)]));
         high[axis] = std::max(high[axis], static_cast<double>(at[static_cast<std::size_t>(axis)]));
@@ -364,7 +367,7 @@ class Drawing {
     };
     way << "<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\" " << style << ">\n";
     for (const auto& [time, at] : points) {
-      if (!range.Holds(time)) {
+      if (!range.Holds(time) || !Drawable(at)) {
         flush();
         open = false;
         continue;
@@ -553,8 +556,14 @@ class Drawing {
     out << "<g fill=\"#1d2227\">\n<text x=\"" << Num(left) << "\" y=\"" << Num(top + 10) << "\">demo time</text>\n"
         << "<rect x=\"" << Num(left) << "\" y=\"" << Num(top + 16) << "\" width=\"" << Num(barWidth)
         << "\" height=\"12\" fill=\"url(#time)\" stroke=\"#8a9096\" stroke-width=\"0.5\"/>\n";
-    const double step = TimeStep(endTime - startTime, 5);
-    for (double tick = std::ceil(startTime / step) * step; tick <= endTime + 1e-6; tick += step) {
+    constexpr int kLegendTicks = 5;
+    const double step = TimeStep(endTime - startTime, kLegendTicks);
+    const double first = std::ceil(startTime / step) * step;
+    // Counted, not summed: a step far below the times' own precision would
+    // never move a sum on.
+    for (int index = 0; index <= kLegendTicks + 1; ++index) {
+      const double tick = first + index * step;
+      if (tick > endTime + 1e-6) break;
       const double x = left + (tick - startTime) / (endTime - startTime) * barWidth;
       const std::string text = TimeLabel(tick, step);
       out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(top + 28) << "\" x2=\"" << Num(x) << "\" y2=\""

@@ -11,8 +11,8 @@ namespace {
 
 bool Updated(const DemoInfo& demo, int entity) {
   return std::any_of(demo.levels.begin(), demo.levels.end(), [entity](const LevelInfo& level) {
-    const auto index = static_cast<std::size_t>(entity);
-    return index < level.entities.size() && level.entities[index].updates > 0;
+    const EntityRecord* record = level.Entity(entity);
+    return record != nullptr && record->updates > 0;
   });
 }
 
