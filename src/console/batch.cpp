@@ -207,8 +207,12 @@ std::string Resolved(const std::string& name) {
 // those of a demo before it, or over any demo of the batch, is refused here.
 std::vector<std::unique_ptr<Job>> MakeJobs(const Plan& plan) {
   std::vector<std::unique_ptr<Job>> jobs;
+  // A demo that is no readable file will be refused by its run: it claims
+  // no destination, and no destination is refused for being it.
   std::set<std::string> sources;
-  for (const std::string& demo : plan.demos) sources.insert(Resolved(demo));
+  for (const std::string& demo : plan.demos) {
+    if (FileExists(demo)) sources.insert(Resolved(demo));
+  }
   std::map<std::string, std::string> written;  // a destination, and the demo that writes it
   for (const std::string& demo : plan.demos) {
     auto job = std::make_unique<Job>();
@@ -223,6 +227,7 @@ std::vector<std::unique_ptr<Job>> MakeJobs(const Plan& plan) {
     if (plan.generate) destinations.push_back(job->script);
     // A destination that is the demo itself is the run's to refuse.
     const std::string own = Resolved(demo);
+    if (!FileExists(demo)) destinations.clear();
     for (const std::string& destination : destinations) {
       const std::string key = Resolved(destination);
       if (name.empty() || key == own) break;

@@ -147,5 +147,16 @@ TEST_F(HostileInput, TextReportsShowTerminalCommandsEscapedAndKeepEveryLineWhole
   EXPECT_TRUE(Has(listed.out, "n/a n/a 0\n"));
 }
 
+TEST_F(HostileInput, BatchClaimsNoDestinationForADemoThatWillNotRun) {
+  WriteDemo("x.dem", {}, {{0, 0, 0}});
+  fs::create_directory(dir.Path("odd"));
+  fs::rename(dir.Path("x.dem"), dir.Path("odd/-x.dem"));
+  dir.Write("s.cam", "0 stay p\n");
+  const test::ProgramOutcome done = Cli({"batch", "--script", "s.cam", "--out", "oo", "--", "-x.dem", "odd/-x.dem"});
+  EXPECT_EQ(done.exitStatus, 1);  // the missing demo is refused by its run
+  EXPECT_TRUE(Has(done.err, "done: odd/-x.dem -> oo/-x.dem")) << done.err;
+  EXPECT_TRUE(fs::exists(dir.Path("oo/-x.dem")));
+}
+
 }  // namespace
 }  // namespace cw
