@@ -14,10 +14,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);
-  std::vector<cw::FloorPolygon> floors;
+  cw::FloorPlan plan;
   std::string error;
-  if (cw::ReadBspFloors(bytes, floors, error)) {
-    for (const cw::FloorPolygon& floor : floors) {
+  if (cw::ReadBspFloors(bytes, plan, error)) {
+    for (const cw::FloorPolygon& floor : plan.floors) {
       if (floor.points.size() < 3) std::abort();
     }
   } else if (error.empty()) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 #include "autogen/disposition.h"
 #include "console/console_platform.h"
@@ -72,7 +73,16 @@ void AddFloors(PreviewPicture& picture, const std::string& gameDir, std::ostream
   // A damaged pak file passed over on the way.
   if (!map.error.empty()) err << "Warning: " << map.error << '\n';
   std::string error;
-  if (!ReadBspFloors(map.bytes, picture.floors, error)) err << notDrawn << map.where << ": " << error << '\n';
+  FloorPlan plan;
+  if (!ReadBspFloors(map.bytes, plan, error)) {
+    err << notDrawn << map.where << ": " << error << '\n';
+    return;
+  }
+  if (plan.leftOut > 0) {
+    err << "Warning: " << map.where << ": only the first " << kMaxFloorCorners
+        << " corners of the map's floors are drawn; " << plan.leftOut << " floors are left out\n";
+  }
+  picture.floors = std::move(plan.floors);
 }
 
 }  // namespace

@@ -50,9 +50,10 @@ struct Lump {
 
 class BspReader {
  public:
-  BspReader(const std::vector<std::uint8_t>& file, std::string& why) : bytes(file), error(why) {}
+  BspReader(const std::vector<std::uint8_t>& file, std::string& why, std::size_t cornerBudget)
+      : bytes(file), error(why), cornersLeft(cornerBudget) {}
 
-  bool Read(std::vector<FloorPolygon>& floors) {
+  bool Read(FloorPlan& plan) {
     if (bytes.size() < kHeaderSize) return Fail("the file is too short for a BSP header");
     if (std::memcmp(bytes.data(), kBsp2Magic, 4) == 0) {
       bsp2 = true;
@@ -81,7 +82,7 @@ class BspReader {
       count = static_cast<std::size_t>(faceCount);
     }
     for (std::size_t face = first; face < first + count; ++face) {
-      if (!Face(face, faces, planes, vertexes, edges, surfedges, floors)) return false;
+      if (!Face(face, faces, planes, vertexes, edges, surfedges, plan)) return false;
     }
     return true;
   }
@@ -112,7 +113,7 @@ class BspReader {
   }
 
   bool Face(std::size_t face, const Lump& faces, const Lump& planes, const Lump& vertexes, const Lump& edges,
-            const Lump& surfedges, std::vector<FloorPolygon>& floors) {
+            const Lump& surfedges, FloorPlan& plan) {
     const std::uint8_t* record = faces.At(face);
     const std::int64_t plane = bsp2 ? I32(record) : U16(record);
     const bool back = bsp2 ? I32(record + 4) != 0 : I16(record + 2) != 0;
@@ -126,9 +127,23 @@ class BspReader {
       return Fail(which + " names edges " + std::to_string(firstEdge) + " to " + std::to_string(firstEdge + edgeCount) +
                   " of " + std::to_string(surfedges.count));
     }
+    // Each face has its own run of surface edges: faces that name more in
+    // all than the lump holds share them, which no map compiler writes, and
+    // would cost work out of all proportion to the file.
+    edgesNamed += static_cast<std::uint64_t>(edgeCount);
+    if (edgesNamed > surfedges.count) {
+      return Fail("the world's faces up to " + which + " name " + std::to_string(edgesNamed) +
+                  " surface edges in all, more than the " + std::to_string(surfedges.count) + " of the map");
+    }
     float normalZ = F32(planes.At(static_cast<std::size_t>(plane)) + 8);
     if (back) normalZ = -normalZ;
     if (!(normalZ >= kFloorNormalZ) || edgeCount < 3) return true;
+    // The plan is the first floors that fit; those after one that does not are left out too.
+    if (static_cast<std::uint64_t>(edgeCount) > cornersLeft) {
+      cornersLeft = 0;
+      ++plan.leftOut;
+      return true;
+    }
 
     FloorPolygon polygon;
     double heights = 0;
@@ -152,12 +167,15 @@ class BspReader {
       heights += z;
     }
     polygon.height = static_cast<float>(heights / static_cast<double>(edgeCount));
-    floors.push_back(std::move(polygon));
+    cornersLeft -= polygon.points.size();
+    plan.floors.push_back(std::move(polygon));
     return true;
   }
 
   const std::vector<std::uint8_t>& bytes;
   std::string& error;
+  std::size_t cornersLeft;
+  std::uint64_t edgesNamed = 0;
   bool bsp2 = false;
 };
 
@@ -192,10 +210,11 @@ bool IsDirectory(const std::string& path) {
 
 }  // namespace
 
-bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, std::vector<FloorPolygon>& floors, std::string& error) {
-  std::vector<FloorPolygon> read;
-  if (!BspReader(bytes, error).Read(read)) return false;
-  floors = std::move(read);
+bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, FloorPlan& plan, std::string& error,
+                   std::size_t maxCorners) {
+  FloorPlan read;
+  if (!BspReader(bytes, error, maxCorners).Read(read)) return false;
+  plan = std::move(read);
   return true;
 }
 

@@ -3,6 +3,7 @@
 // map's BSP file (version 29, the original, and BSP2, its larger-limits
 // successor). Nothing here trusts an offset or a count the file gives.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,10 +17,21 @@ struct FloorPolygon {
   float height = 0;
 };
 
+// A floor plan holds at most this many corners in all: several times those
+// of the largest real maps, and a picture of them still some megabytes.
+inline constexpr std::size_t kMaxFloorCorners = std::size_t{1} << 20;
+
+struct FloorPlan {
+  std::vector<FloorPolygon> floors;
+  std::size_t leftOut = 0;  // floors past the corner budget, not read
+};
+
 // The world's faces whose normal points up (floors, stairs, gentle slopes),
-// from the bytes of a BSP file. False with a reason when the file is no BSP
-// of a known version or contradicts itself.
-bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, std::vector<FloorPolygon>& floors, std::string& error);
+// from the bytes of a BSP file, the first ones up to `maxCorners` corners in
+// all. False with a reason when the file is no BSP of a known version or
+// contradicts itself; the plan is then left as it was.
+bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, FloorPlan& plan, std::string& error,
+                   std::size_t maxCorners = kMaxFloorCorners);
 
 enum class PakLookup { Found, Missing, Damaged };
 

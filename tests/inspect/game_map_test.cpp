@@ -20,16 +20,29 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 TEST(BspFloors, TheWorldsUpwardFacesInBothLayouts) {
   for (const bool bsp2 : {false, true}) {
     SCOPED_TRACE(bsp2 ? "BSP2" : "version 29");
-    std::vector<FloorPolygon> floors;
+    FloorPlan plan;
     std::string error;
-    ASSERT_TRUE(ReadBspFloors(Bytes(test::MakeBsp(bsp2)), floors, error)) << error;
+    ASSERT_TRUE(ReadBspFloors(Bytes(test::MakeBsp(bsp2)), plan, error)) << error;
     // The ceiling faces down, the wall sideways, the brush model's floor is
     // no part of the world.
-    ASSERT_EQ(floors.size(), 1u);
+    ASSERT_EQ(plan.floors.size(), 1u);
     const std::vector<std::pair<float, float>> square = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
-    EXPECT_EQ(floors[0].points, square);
-    EXPECT_FLOAT_EQ(floors[0].height, 32);
+    EXPECT_EQ(plan.floors[0].points, square);
+    EXPECT_FLOAT_EQ(plan.floors[0].height, 32);
+    EXPECT_EQ(plan.leftOut, 0u);
   }
+}
+
+TEST(BspFloors, APlanHoldsTheCornersItMay) {
+  const std::vector<std::uint8_t> bytes = Bytes(test::MakeBsp(false));
+  FloorPlan plan;
+  std::string error;
+  ASSERT_TRUE(ReadBspFloors(bytes, plan, error, 4));
+  EXPECT_EQ(plan.floors.size(), 1u);
+  EXPECT_EQ(plan.leftOut, 0u);
+  ASSERT_TRUE(ReadBspFloors(bytes, plan, error, 3));
+  EXPECT_EQ(plan.floors.size(), 0u);
+  EXPECT_EQ(plan.leftOut, 1u);
 }
 
 TEST(BspFloors, ADamagedFileGivesItsReasonAndNothingElse) {
@@ -59,30 +72,33 @@ TEST(BspFloors, ADamagedFileGivesItsReasonAndNothingElse) {
        "edge 2147483648"},
       {"vertex out of range", [&](std::string& b) { b[edges + 4] = 40; }, "vertex 40"},
       {"world's faces out of range", [&](std::string& b) { test::SetLong(b, models + 60, 7); }, "world's faces"},
+      // The ceiling names the wall's edges as well as its own.
+      {"faces sharing edges", [&](std::string& b) { b[firstFace + 20 + 8] = 8; }, "16 surface edges in all"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
     std::string bytes = good;
     c.damage(bytes);
-    std::vector<FloorPolygon> floors(1);
+    FloorPlan plan;
+    plan.floors.resize(1);
     std::string error;
-    EXPECT_FALSE(ReadBspFloors(Bytes(bytes), floors, error));
+    EXPECT_FALSE(ReadBspFloors(Bytes(bytes), plan, error));
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-    EXPECT_EQ(floors.size(), 1u);  // untouched
+    EXPECT_EQ(plan.floors.size(), 1u);  // untouched
   }
   // Every shorter file and every byte changed: an answer, never a read
   // outside the bytes (the sanitizer build watches).
   for (std::size_t size = 0; size < good.size(); ++size) {
-    std::vector<FloorPolygon> floors;
+    FloorPlan plan;
     std::string error;
-    ReadBspFloors(Bytes(good.substr(0, size)), floors, error);
+    ReadBspFloors(Bytes(good.substr(0, size)), plan, error);
   }
   for (std::size_t at = 0; at < good.size(); ++at) {
     std::string bytes = good;
     bytes[at] = static_cast<char>(bytes[at] ^ 0xA5);
-    std::vector<FloorPolygon> floors;
+    FloorPlan plan;
     std::string error;
-    ReadBspFloors(Bytes(bytes), floors, error);
+    ReadBspFloors(Bytes(bytes), plan, error);
   }
 }
 
@@ -91,11 +107,12 @@ TEST(BspFloors, TheSharedE1m3) {
   if (!std::filesystem::exists(map)) GTEST_SKIP() << "no " << map;
   const GameFile file = FindGameFile(std::filesystem::path(CAMWRIGHT_SHARED_DIR) / "quake-base", "maps/e1m3.bsp");
   ASSERT_TRUE(file.found) << file.error;
-  std::vector<FloorPolygon> floors;
+  FloorPlan plan;
   std::string error;
-  ASSERT_TRUE(ReadBspFloors(file.bytes, floors, error)) << error;
-  EXPECT_GT(floors.size(), 500u);
-  for (const FloorPolygon& floor : floors) ASSERT_GE(floor.points.size(), 3u);
+  ASSERT_TRUE(ReadBspFloors(file.bytes, plan, error)) << error;
+  EXPECT_GT(plan.floors.size(), 500u);
+  EXPECT_EQ(plan.leftOut, 0u);
+  for (const FloorPolygon& floor : plan.floors) ASSERT_GE(floor.points.size(), 3u);
 }
 
 class GameFolder : public ::testing::Test {

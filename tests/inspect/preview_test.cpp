@@ -127,6 +127,21 @@ TEST_F(Preview, TheMapsFloorsFromAPakOrAreLeftOutWithAWarning) {
   EXPECT_FALSE(Has(dir.Read("c.svg"), floors));
 }
 
+// A map whose faces all name the same 65535 edges would be some billion
+// corners: it is damage, found from the lumps' sizes before any work.
+TEST_F(Preview, AMapOfSharedEdgesIsDamageNotWork) {
+  fs::create_directories(dir.Path("quake/id1/maps"));
+  dir.Write("quake/id1/maps/cwbox.bsp", test::MakeBspOfSharedEdges(2000, 65535));
+  const test::ProgramOutcome done = Run({"example.dem", "a.svg", "--game", "quake"}, test::ResourceLimits(512, 30));
+  ASSERT_EQ(done.exitStatus, 0) << done.err;
+  EXPECT_TRUE(Has(done.err,
+                  "Warning: The map's floors are not drawn: quake/id1/maps/cwbox.bsp: the world's faces up to "
+                  "face 1 name 131070 surface edges in all, more than the 65535 of the map"))
+      << done.err;
+  EXPECT_FALSE(Has(dir.Read("a.svg"), "<g stroke=\"#9ea5ac\""));
+  EXPECT_LT(fs::file_size(dir.Path("a.svg")), 1u << 20);
+}
+
 // Every shared demo of the protocol the reader reads, with the free game
 // data's floors where it has the map; qfm_e1m3's pictures, the chase camera
 // over its floors, stay in the build tree to be looked at.

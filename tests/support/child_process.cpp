@@ -70,6 +70,27 @@ ProgramOutcome RunProgram(const std::vector<std::string>& arguments, const std::
   return child.Wait();
 }
 
+std::string ResourceLimits(int megabytes, int cpuSeconds) {
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  constexpr bool kSanitized = true;
+#else
+  constexpr bool kSanitized = false;
+#endif
+#else
+  constexpr bool kSanitized = false;
+#endif
+  const std::string time = "ulimit -t " + std::to_string(cpuSeconds) + ";";
+  if (kSanitized) {
+    return time +
+           " export ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}hard_rss_limit_mb=" + std::to_string(megabytes) +
+           "\";";
+  }
+  return time + " ulimit -v " + std::to_string(megabytes * 1024) + ";";
+}
+
 std::string CliProgram() { return CAMWRIGHT_CLI_PROGRAM; }
 
 }  // namespace cw::test

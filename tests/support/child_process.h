@@ -36,6 +36,12 @@ class ChildProcess {
 ProgramOutcome RunProgram(const std::vector<std::string>& arguments, const std::string& folder,
                           const std::string& shellPrefix = "");
 
+// Shell text for RunProgram's `shellPrefix` that limits the program to
+// `megabytes` of memory and `cpuSeconds` of processor time. A sanitizer
+// build reserves far more address space than it uses, so there the memory
+// is limited by the sanitizer's own watch of the resident set.
+std::string ResourceLimits(int megabytes, int cpuSeconds);
+
 // The built command-line program.
 std::string CliProgram();
 

@@ -26,6 +26,23 @@ class Writer {
   std::string bytes;
 };
 
+// The header, each lump's place and length, then the lumps in their order.
+std::string Assemble(bool bsp2, const std::string (&lumps)[15]) {
+  Writer file;
+  if (bsp2) {
+    file.bytes = "BSP2";
+  } else {
+    file.Long(29);
+  }
+  std::int32_t offset = 4 + 15 * 8;
+  for (const std::string& lump : lumps) {
+    file.Long(offset).Long(static_cast<std::int32_t>(lump.size()));
+    offset += static_cast<std::int32_t>(lump.size());
+  }
+  for (const std::string& lump : lumps) file.bytes += lump;
+  return file.bytes;
+}
+
 }  // namespace
 
 std::int32_t LongAt(const std::string& bytes, std::size_t at) {
@@ -75,20 +92,31 @@ std::string MakeBsp(bool bsp2) {
     models.Long(range).Long(range == 0 ? 3 : 1);
   }
   lumps[kBspModelsLump] = models.bytes;
+  return Assemble(bsp2, lumps);
+}
 
-  Writer file;
-  if (bsp2) {
-    file.bytes = "BSP2";
-  } else {
-    file.Long(29);
-  }
-  std::int32_t offset = 4 + 15 * 8;
-  for (const std::string& lump : lumps) {
-    file.Long(offset).Long(static_cast<std::int32_t>(lump.size()));
-    offset += static_cast<std::int32_t>(lump.size());
-  }
-  for (const std::string& lump : lumps) file.bytes += lump;
-  return file.bytes;
+std::string MakeBspOfSharedEdges(int faceCount, int edgesPerFace) {
+  std::string lumps[15];
+  Writer planes;
+  planes.Float(0).Float(0).Float(1).Float(0).Long(2);
+  lumps[kBspPlanesLump] = planes.bytes;
+  Writer vertexes;
+  for (const float x : {0.0f, 64.0f}) vertexes.Float(x).Float(0).Float(0);
+  lumps[kBspVertexesLump] = vertexes.bytes;
+  Writer edges;
+  edges.Short(0).Short(0).Short(0).Short(1);
+  lumps[kBspEdgesLump] = edges.bytes;
+  Writer surfedges;
+  for (int i = 0; i < edgesPerFace; ++i) surfedges.Long(1);
+  lumps[kBspSurfedgesLump] = surfedges.bytes;
+  Writer faces;
+  for (int i = 0; i < faceCount; ++i) faces.Short(0).Short(0).Long(0).Short(edgesPerFace).Short(0).Long(0).Long(-1);
+  lumps[kBspFacesLump] = faces.bytes;
+  Writer models;
+  for (int i = 0; i < 14; ++i) models.Long(0);
+  models.Long(0).Long(faceCount);
+  lumps[kBspModelsLump] = models.bytes;
+  return Assemble(false, lumps);
 }
 
 std::string MakePak(const std::vector<std::pair<std::string, std::string>>& entries) {

@@ -22,6 +22,9 @@ inline std::size_t LumpOffsetAt(int lump) { return 4 + 8 * static_cast<std::size
 
 // The floor is the square (0, 0) to (64, 64) at height 32.
 std::string MakeBsp(bool bsp2);
+// A damaged original-layout BSP file: `faceCount` upward faces of the world
+// that each name the same `edgesPerFace` surface edges (up to 65535).
+std::string MakeBspOfSharedEdges(int faceCount, int edgesPerFace);
 
 std::int32_t LongAt(const std::string& bytes, std::size_t at);
 void SetLong(std::string& bytes, std::size_t at, std::int32_t value);
