@@ -218,8 +218,23 @@ bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, FloorPlan& plan, std:
   return true;
 }
 
+std::string NameLeavingGameFolder(const std::string& name) {
+  if (name.empty()) return "an empty name names no file of the game";
+  const std::string quoted = "the name \"" + name + "\"";
+  if (name.front() == '/' || name.front() == '\\') return quoted + " is absolute: it is not looked up";
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of("/\\", start);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(start, end - start, "..") == 0)
+      return quoted + " reaches outside the game folder: it is not looked up";
+    start = end + 1;
+  }
+  return "";
+}
+
 PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vector<std::uint8_t>& bytes,
-                       std::string& error) {
+                       std::string& error, std::uint64_t maxBytes) {
   std::ifstream in(pak, std::ios::binary);
   if (!in) return PakLookup::Missing;
   in.seekg(0, std::ios::end);
@@ -239,6 +254,9 @@ PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vec
     return damaged("its directory (" + std::to_string(length) + " bytes at " + std::to_string(directory) +
                    ") lies outside the file of " + std::to_string(size) + " bytes");
   }
+  if (static_cast<std::uint64_t>(length) > kMaxGameFileBytes) {
+    return damaged("its directory of " + std::to_string(length) + " bytes is larger than any game file");
+  }
   if (static_cast<std::size_t>(length) % kPakEntrySize != 0) {
     return damaged("its directory of " + std::to_string(length) + " bytes holds no whole number of entries");
   }
@@ -254,6 +272,10 @@ PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vec
       return damaged(std::string(entry) + " (" + std::to_string(fileLength) + " bytes at " + std::to_string(position) +
                      ") lies outside the file of " + std::to_string(size) + " bytes");
     }
+    if (static_cast<std::uint64_t>(fileLength) > maxBytes) {
+      return damaged(std::string(entry) + " holds " + std::to_string(fileLength) + " bytes, more than the " +
+                     std::to_string(maxBytes) + " of any game file: it is not read");
+    }
     if (!ReadAt(in, position, static_cast<std::size_t>(fileLength), bytes)) {
       return damaged(std::string(entry) + " cannot be read");
     }
@@ -262,15 +284,17 @@ PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vec
   return PakLookup::Missing;
 }
 
-GameFile FindGameFile(const std::string& quakeDir, const std::string& name) {
+GameFile FindGameFile(const std::string& quakeDir, const std::string& name, std::uint64_t maxBytes) {
   GameFile file;
+  file.error = NameLeavingGameFolder(name);
+  if (!file.error.empty()) return file;
   const std::string id1 = quakeDir + "/id1";
   const std::string folder = IsDirectory(id1) ? id1 : quakeDir;
   for (int number = kPakFilesLooked - 1; number >= 0; --number) {
     const std::string pak = folder + "/pak" + std::to_string(number) + ".pak";
     if (KindOf(pak) != FileKind::Regular) continue;
     std::string error;
-    switch (ReadPakEntry(pak, name, file.bytes, error)) {
+    switch (ReadPakEntry(pak, name, file.bytes, error, maxBytes)) {
       case PakLookup::Found:
         file.found = true;
         file.where = pak;
@@ -284,13 +308,24 @@ GameFile FindGameFile(const std::string& quakeDir, const std::string& name) {
   }
   const std::string loose = folder + "/" + name;
   if (KindOf(loose) == FileKind::Regular) {
-    std::string text;
-    int error = 0;
-    if (!ReadWholeFile(loose, text, error)) {
-      file.error = loose + ": " + SystemReason(error);
+    // The size is known before a byte is read, and no more than it is read.
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(loose, sizeError);
+    if (sizeError) {
+      file.error = loose + ": " + sizeError.message();
       return file;
     }
-    file.bytes.assign(text.begin(), text.end());
+    if (size > maxBytes) {
+      file.error = loose + ": the file holds " + std::to_string(size) + " bytes, more than the " +
+                   std::to_string(maxBytes) + " of any game file: it is not read";
+      return file;
+    }
+    std::ifstream in(loose, std::ios::binary);
+    if (!in || !ReadAt(in, 0, static_cast<std::size_t>(size), file.bytes)) {
+      file.error = loose + ": the file cannot be read";
+      file.bytes.clear();
+      return file;
+    }
     file.found = true;
     file.where = loose;
     return file;

@@ -33,12 +33,21 @@ struct FloorPlan {
 bool ReadBspFloors(const std::vector<std::uint8_t>& bytes, FloorPlan& plan, std::string& error,
                    std::size_t maxCorners = kMaxFloorCorners);
 
+// A file of the game is never larger than this: several times the largest
+// real map. A larger one is refused before it is read.
+inline constexpr std::uint64_t kMaxGameFileBytes = std::uint64_t{256} << 20;
+
 enum class PakLookup { Found, Missing, Damaged };
 
 // The bytes of the entry `name` ("maps/e1m3.bsp", letters in any case) of a
-// pak file.
+// pak file; an entry larger than `maxBytes` is damage.
 PakLookup ReadPakEntry(const std::string& pak, const std::string& name, std::vector<std::uint8_t>& bytes,
-                       std::string& error);
+                       std::string& error, std::uint64_t maxBytes = kMaxGameFileBytes);
+
+// Why a name of the game's files, as a demo or a script gives it, would
+// reach outside the game folder (an absolute name, a ".." part, with either
+// slash); empty when it stays inside.
+std::string NameLeavingGameFolder(const std::string& name);
 
 struct GameFile {
   bool found = false;
@@ -49,7 +58,9 @@ struct GameFile {
 
 // A file of the game as the game finds it under a Quake folder: in the
 // id1 folder's pak files, the highest-numbered first, then as a file of
-// its own. `quakeDir` may also be the id1 folder itself.
-GameFile FindGameFile(const std::string& quakeDir, const std::string& name);
+// its own. `quakeDir` may also be the id1 folder itself. A name that would
+// reach outside the folder is not looked up, and a file larger than
+// `maxBytes` is not read: `error` says so.
+GameFile FindGameFile(const std::string& quakeDir, const std::string& name, std::uint64_t maxBytes = kMaxGameFileBytes);
 
 }  // namespace cw

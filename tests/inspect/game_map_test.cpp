@@ -173,5 +173,40 @@ TEST_F(GameFolder, ADamagedPakIsNamedAndPassedOver) {
   }
 }
 
+// Names come from demos and scripts: one that would leave the game folder
+// is not looked up, however it is written.
+TEST_F(GameFolder, ANameNeverLeavesTheFolder) {
+  dir.Write("outside.bsp", "outside");
+  dir.Write("id1/maps/..e1m3.bsp", "dots");
+  dir.Write("id1/maps/e1m3.bsp", "e1m3");
+  EXPECT_EQ(Found("maps/..e1m3.bsp"), "dots from ..e1m3.bsp");
+  EXPECT_EQ(Found("maps/./e1m3.bsp"), "e1m3 from e1m3.bsp");
+  for (const std::string& name :
+       std::vector<std::string>{"../outside.bsp", "maps/../../outside.bsp", "..", "maps/..",
+                                "maps\\..\\..\\outside.bsp", dir.Path("outside.bsp"), "\\outside.bsp", ""}) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(NameLeavingGameFolder(name), "");
+    EXPECT_EQ(Found(name), "not found: " + NameLeavingGameFolder(name));
+  }
+}
+
+TEST_F(GameFolder, AFileLargerThanAnyGameFileIsNotRead) {
+  dir.Write("id1/maps/a.bsp", "0123456789");
+  EXPECT_TRUE(FindGameFile(dir.Root(), "maps/a.bsp", 10).found);
+  const GameFile large = FindGameFile(dir.Root(), "maps/a.bsp", 9);
+  EXPECT_FALSE(large.found);
+  EXPECT_NE(large.error.find("a.bsp: the file holds 10 bytes, more than the 9 of any game file"), std::string::npos)
+      << large.error;
+  // In a pak, the entry is passed over as damage, and the loose file is found.
+  dir.Write("id1/pak0.pak", test::MakePak({{"maps/a.bsp", "pak a"}}));
+  std::vector<std::uint8_t> entry;
+  std::string error;
+  EXPECT_EQ(ReadPakEntry(dir.Path("id1/pak0.pak"), "maps/a.bsp", entry, error, 5), PakLookup::Found);
+  EXPECT_EQ(ReadPakEntry(dir.Path("id1/pak0.pak"), "maps/a.bsp", entry, error, 4), PakLookup::Damaged);
+  EXPECT_NE(error.find("maps/a.bsp holds 5 bytes, more than the 4"), std::string::npos) << error;
+  const GameFile passed = FindGameFile(dir.Root(), "maps/a.bsp", 10);
+  EXPECT_EQ(std::string(passed.bytes.begin(), passed.bytes.end()), "pak a");
+}
+
 }  // namespace
 }  // namespace cw

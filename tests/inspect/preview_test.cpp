@@ -10,8 +10,10 @@
 #include "child_process.h"
 #include "console/console_front.h"
 #include "game_files.h"
+#include "inspect/game_map.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
+#include "synthetic_demo.h"
 
 namespace cw {
 namespace {
@@ -140,6 +142,31 @@ TEST_F(Preview, AMapOfSharedEdgesIsDamageNotWork) {
       << done.err;
   EXPECT_FALSE(Has(dir.Read("a.svg"), "<g stroke=\"#9ea5ac\""));
   EXPECT_LT(fs::file_size(dir.Path("a.svg")), 1u << 20);
+}
+
+// The map's name comes from the demo: it never reaches outside the game
+// folder, and a map file larger than any real one is not read. Both files
+// here are sparse: gigabytes named, nothing written.
+TEST_F(Preview, TheMapNameStaysInTheGameFolderAndAHugeMapIsNotRead) {
+  fs::create_directories(dir.Path("quake/id1/maps"));
+  dir.Write("huge.bin", "");
+  fs::resize_file(dir.Path("huge.bin"), std::uintmax_t{2100} << 20);
+  dir.Write("quake/id1/maps/big.bsp", "");
+  fs::resize_file(dir.Path("quake/id1/maps/big.bsp"), kMaxGameFileBytes + 1);
+  const struct {
+    const char* map;
+    std::string warning;
+  } cases[] = {
+      {"maps/../../../huge.bin", "the name \"maps/../../../huge.bin\" reaches outside the game folder"},
+      {"maps/big.bsp", "quake/id1/maps/big.bsp: the file holds " + std::to_string(kMaxGameFileBytes + 1) + " bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.map);
+    ASSERT_TRUE(test::WriteSyntheticDemo(dir.Path("map.dem"), {.seconds = 1, .mapName = c.map}));
+    const test::ProgramOutcome done = Run({"map.dem", "a.svg", "--game", "quake"}, test::ResourceLimits(512, 30));
+    ASSERT_EQ(done.exitStatus, 0) << done.err;
+    EXPECT_TRUE(Has(done.err, "Warning: The map's floors are not drawn: " + c.warning)) << done.err;
+  }
 }
 
 // Every shared demo of the protocol the reader reads, with the free game
