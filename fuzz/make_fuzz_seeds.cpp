@@ -1,6 +1,7 @@
 // make-fuzz-seeds DIR: writes starting inputs for the fuzz targets, one
-// folder per target: DIR/block (message bytes of one block), DIR/run (whole
-// demo files), DIR/script (camera scripts) and DIR/inspect (BSP files).
+// folder per target: DIR/block (message bytes of one block), DIR/run and
+// DIR/info (whole demo files), DIR/script (camera scripts), DIR/inspect (BSP
+// files) and DIR/preview (a demo and a BSP file).
 
 #include <cstdio>
 #include <filesystem>
@@ -129,6 +130,17 @@ void WriteRunSeeds(const fs::path& dir) {
   Write(dir / "lying-length", lying.Build());
 }
 
+// The preview's input: a demo's length in four bytes, the demo, a BSP file.
+void WritePreviewSeeds(const fs::path& dir) {
+  cw::test::SyntheticDemoOptions options;
+  options.seconds = 2.0f;
+  const std::string demo = cw::test::MakeSyntheticDemo(options);
+  std::string length(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) length[i] = static_cast<char>(demo.size() >> (8 * i));
+  Write(dir / "demo-and-bsp29", length + demo + cw::test::MakeBsp(false));
+  Write(dir / "demo-and-bsp2", length + demo + cw::test::MakeBsp(true));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,9 +149,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* target : {"block", "run", "script", "inspect"}) fs::create_directories(root / target);
+  for (const char* target : {"block", "run", "script", "inspect", "info", "preview"}) {
+    fs::create_directories(root / target);
+  }
   WriteBlockSeeds(root / "block");
   WriteRunSeeds(root / "run");
+  WriteRunSeeds(root / "info");
+  WritePreviewSeeds(root / "preview");
   Write(root / "script" / "busy.cam", cw::test::BusyScript(20.0f, 10));
   Write(root / "inspect" / "bsp29", cw::test::MakeBsp(false));
   Write(root / "inspect" / "bsp2", cw::test::MakeBsp(true));
