@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "camera/script_check.h"
-#include "inspect/game_map.h"
+#include "map/bsp_floors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "busy_run.h"
-#include "inspect/game_map.h"
+#include "map/bsp_floors.h"
 #include "inspect/preview.h"
 #include "inspect/preview_svg.h"
 #include "recording_platform.h"

@@ -10,7 +10,7 @@
 #include "base/vec3.h"
 #include "camera/coord.h"
 #include "inspect/demo_info.h"
-#include "inspect/game_map.h"
+#include "map/bsp_floors.h"
 #include "refilm/run_watcher.h"
 #include "stream/message_reader.h"
 

@@ -4,7 +4,7 @@
 
 #include "base/protocol.h"
 #include "inspect/demo_info.h"
-#include "inspect/game_map.h"
+#include "map/game_folder.h"
 
 namespace cw {
 namespace {

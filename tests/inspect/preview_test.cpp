@@ -10,7 +10,7 @@
 #include "child_process.h"
 #include "console/console_front.h"
 #include "game_files.h"
-#include "inspect/game_map.h"
+#include "map/game_folder.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "synthetic_demo.h"
