@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the readers of what a user looks at before a
-// refilm: a BSP file's floors and the script check. Every floor read has at
-// least three corners, and every finding names a line of the text.
+// refilm: a BSP file's floors and solid space, and the script check. Every
+// floor read has at least three corners, a solid space read answers for
+// points, and every finding names a line of the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "camera/script_check.h"
 #include "map/bsp_floors.h"
+#include "map/solid_space.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);
@@ -20,6 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const cw::FloorPolygon& floor : plan.floors) {
       if (floor.points.size() < 3) std::abort();
     }
+  } else if (error.empty()) {
+    std::abort();
+  }
+
+  cw::SolidSpace space;
+  error.clear();
+  if (space.Read(bytes, error)) {
+    space.ContentsAt({1e30f, -1e30f, 0});
   } else if (error.empty()) {
     std::abort();
   }

@@ -159,5 +159,8 @@ int main(int argc, char** argv) {
   Write(root / "script" / "busy.cam", cw::test::BusyScript(20.0f, 10));
   Write(root / "inspect" / "bsp29", cw::test::MakeBsp(false));
   Write(root / "inspect" / "bsp2", cw::test::MakeBsp(true));
+  for (const cw::test::BspKind kind : cw::test::kEveryBspKind) {
+    Write(root / "inspect" / ("room " + std::string(cw::test::BspKindName(kind))), cw::test::MakeRoomBsp(kind));
+  }
   return 0;
 }

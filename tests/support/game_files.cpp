@@ -1,5 +1,6 @@
 #include "game_files.h"
 
+#include <array>
 #include <cstring>
 
 namespace cw::test {
@@ -27,10 +28,12 @@ class Writer {
 };
 
 // The header, each lump's place and length, then the lumps in their order.
-std::string Assemble(bool bsp2, const std::string (&lumps)[15]) {
+std::string Assemble(BspKind kind, const std::string (&lumps)[15]) {
   Writer file;
-  if (bsp2) {
+  if (kind == BspKind::kBsp2) {
     file.bytes = "BSP2";
+  } else if (kind == BspKind::kRmq) {
+    file.bytes = "2PSB";
   } else {
     file.Long(29);
   }
@@ -43,7 +46,95 @@ std::string Assemble(bool bsp2, const std::string (&lumps)[15]) {
   return file.bytes;
 }
 
+struct TreeNode {
+  int plane;
+  int front;  // a node, or -1 - leaf
+  int back;
+};
+
+// A BSP file of planes, nodes and leaves alone, the world's tree starting at
+// node 0. Bounds and face ranges are zero: nothing here reads them.
+std::string MakeTreeBsp(BspKind kind, const std::vector<std::array<float, 4>>& planeList,
+                        const std::vector<TreeNode>& nodeList, const std::vector<int>& leafContents) {
+  const bool wide = kind != BspKind::kVersion29;
+  std::string lumps[15];
+  Writer planes;
+  for (const auto& plane : planeList) {
+    // The plane's type: 0 to 2 for a plane facing along an axis, else 3.
+    int type = 3;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (plane[static_cast<std::size_t>(axis)] == 1) type = axis;
+    }
+    planes.Float(plane[0]).Float(plane[1]).Float(plane[2]).Float(plane[3]).Long(type);
+  }
+  lumps[kBspPlanesLump] = planes.bytes;
+  Writer nodes;
+  for (const TreeNode& node : nodeList) {
+    nodes.Long(node.plane).Index(wide, node.front).Index(wide, node.back);
+    for (int i = 0; i < 6; ++i) kind == BspKind::kBsp2 ? nodes.Float(0) : nodes.Short(0);
+    nodes.Index(wide, 0).Index(wide, 0);
+  }
+  lumps[kBspNodesLump] = nodes.bytes;
+  Writer leaves;
+  for (const int contents : leafContents) {
+    leaves.Long(contents).Long(-1);
+    for (int i = 0; i < 6; ++i) kind == BspKind::kBsp2 ? leaves.Float(0) : leaves.Short(0);
+    leaves.Index(wide, 0).Index(wide, 0).Long(0);
+  }
+  lumps[kBspLeavesLump] = leaves.bytes;
+  Writer models;  // bounds, origin, head nodes, leaves, first face, face count
+  for (int i = 0; i < 9; ++i) models.Float(0);
+  for (int i = 0; i < 7; ++i) models.Long(0);
+  lumps[kBspModelsLump] = models.bytes;
+  return Assemble(kind, lumps);
+}
+
+constexpr int Leaf(int leaf) { return -1 - leaf; }
+
 }  // namespace
+
+const char* BspKindName(BspKind kind) {
+  switch (kind) {
+    case BspKind::kVersion29:
+      return "version 29";
+    case BspKind::kRmq:
+      return "2PSB";
+    case BspKind::kBsp2:
+      break;
+  }
+  return "BSP2";
+}
+
+std::size_t BspNodeSize(BspKind kind) { return kind == BspKind::kVersion29 ? 24 : kind == BspKind::kRmq ? 32 : 44; }
+
+std::size_t BspLeafSize(BspKind kind) { return kind == BspKind::kVersion29 ? 28 : kind == BspKind::kRmq ? 32 : 44; }
+
+std::string MakeRoomBsp(BspKind kind) {
+  const std::vector<std::array<float, 4>> planes = {
+      {1, 0, 0, 0},   {1, 0, 0, 256}, {0, 1, 0, 0},   {0, 1, 0, 128}, {0, 0, 1, 0},
+      {0, 0, 1, 160}, {1, 0, 0, 120}, {0, 0, 1, 128}, {1, 0, 0, 136}, {0, 0, 1, 32},
+  };
+  const std::vector<TreeNode> nodes = {
+      {0, 1, Leaf(0)},        // x 0: the void west of the box
+      {1, Leaf(0), 2},        // x 256
+      {2, 3, Leaf(0)},        // y 0
+      {3, Leaf(0), 4},        // y 128
+      {4, 5, Leaf(0)},        // z 0
+      {5, Leaf(0), 6},        // z 160
+      {6, 8, 7},              // x 120: the wall's west face
+      {7, Leaf(4), Leaf(1)},  // z 128 in the west: sky over the room
+      {8, 9, Leaf(0)},        // x 136: the wall's east face
+      {7, Leaf(0), 10},       // z 128 in the east: solid over the room
+      {9, Leaf(2), Leaf(3)},  // z 32: the room over the water
+  };
+  return MakeTreeBsp(kind, planes, nodes, {-2, -1, -1, -3, -6});
+}
+
+std::string MakeChainBsp(BspKind kind, int depth) {
+  std::vector<TreeNode> nodes;
+  for (int i = 0; i < depth; ++i) nodes.push_back({0, i + 1 < depth ? i + 1 : Leaf(1), Leaf(0)});
+  return MakeTreeBsp(kind, {{0, 0, 1, 0}}, nodes, {-2, -1});
+}
 
 std::int32_t LongAt(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -92,7 +183,7 @@ std::string MakeBsp(bool bsp2) {
     models.Long(range).Long(range == 0 ? 3 : 1);
   }
   lumps[kBspModelsLump] = models.bytes;
-  return Assemble(bsp2, lumps);
+  return Assemble(bsp2 ? BspKind::kBsp2 : BspKind::kVersion29, lumps);
 }
 
 std::string MakeBspOfSharedEdges(int faceCount, int edgesPerFace) {
@@ -116,7 +207,7 @@ std::string MakeBspOfSharedEdges(int faceCount, int edgesPerFace) {
   for (int i = 0; i < 14; ++i) models.Long(0);
   models.Long(0).Long(faceCount);
   lumps[kBspModelsLump] = models.bytes;
-  return Assemble(false, lumps);
+  return Assemble(BspKind::kVersion29, lumps);
 }
 
 std::string MakePak(const std::vector<std::pair<std::string, std::string>>& entries) {
