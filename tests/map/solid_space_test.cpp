@@ -1,4 +1,5 @@
-// The map's solid space: what is at a point, on a room the tests build in each layout of a BSP file and on
+// The map's solid space: what is at a point and where a straight line first
+// meets solid, on a room the tests build in each layout of a BSP file and on
 // the free game data's maps; what a damaged tree gives.
 
 #include "map/solid_space.h"
@@ -11,6 +12,7 @@
 
 #include "game_files.h"
 #include "map/map_loading.h"
+#include "map/solid_trace.h"
 #include "stream_fixture.h"
 
 namespace cw {
@@ -69,6 +71,51 @@ TEST(SolidSpace, WhatIsAtAPointInEachLayout) {
   EXPECT_FALSE(OutsideMap(Contents::Water));
   // A space never read has no walls.
   EXPECT_EQ(SolidSpace().PlaceOf({0, 0, 0}).leaf, -1);
+  EXPECT_TRUE(SegmentClear(SolidSpace(), {0, 0, 0}, {1e6f, 0, 0}));
+}
+
+TEST(SolidSpace, WhereALineFirstMeetsSolid) {
+  for (const test::BspKind kind : test::kEveryBspKind) {
+    SCOPED_TRACE(test::BspKindName(kind));
+    const SolidSpace space = Read(test::MakeRoomBsp(kind));
+    // West to east: the wall's west face, a thirty-second before it.
+    SegmentTrace trace = TraceSegment(space, {60, 64, 64}, {200, 64, 64});
+    EXPECT_EQ(trace.met, Contents::Solid);
+    EXPECT_FLOAT_EQ(trace.end[0], 120 - 1.0f / 32);
+    EXPECT_FLOAT_EQ(trace.fraction, (60 - 1.0f / 32) / 140);
+    EXPECT_EQ(trace.normal, (Vec3{-1, 0, 0}));
+    // East to west meets the east face.
+    trace = TraceSegment(space, {200, 64, 64}, {60, 64, 64});
+    EXPECT_FLOAT_EQ(trace.end[0], 136 + 1.0f / 32);
+    EXPECT_EQ(trace.normal, (Vec3{1, 0, 0}));
+    // Up through the sky: the sky stops the line only when asked to.
+    trace = TraceSegment(space, {60, 64, 64}, {60, 64, 150});
+    EXPECT_TRUE(trace.Clear());
+    EXPECT_EQ(trace.end, (Vec3{60, 64, 150}));
+    trace = TraceSegment(space, {60, 64, 64}, {60, 64, 150}, TraceStops::AtSolidOrSky);
+    EXPECT_EQ(trace.met, Contents::Sky);
+    EXPECT_FLOAT_EQ(trace.end[2], 128 - 1.0f / 32);
+    trace = TraceSegment(space, {60, 64, 64}, {60, 64, 500});
+    EXPECT_EQ(trace.met, Contents::Solid);
+    EXPECT_FLOAT_EQ(trace.end[2], 160 - 1.0f / 32);
+    // Water stops nothing; a line that ends just before the wall is clear.
+    EXPECT_TRUE(SegmentClear(space, {200, 64, 64}, {250, 100, 8}));
+    EXPECT_TRUE(SegmentClear(space, {60, 64, 64}, {119.9f, 64, 64}));
+    EXPECT_FALSE(SegmentClear(space, {60, 64, 64}, {120.1f, 64, 64}));
+    // A start inside what stops.
+    trace = TraceSegment(space, {128, 64, 64}, {60, 64, 64});
+    EXPECT_TRUE(trace.startsInside);
+    EXPECT_EQ(trace.fraction, 0);
+    EXPECT_EQ(trace.end, (Vec3{128, 64, 64}));
+    EXPECT_TRUE(SegmentClear(space, {60, 64, 140}, {60, 64, 64}));
+    EXPECT_EQ(TraceSegment(space, {60, 64, 140}, {60, 64, 64}, TraceStops::AtSolidOrSky).met, Contents::Sky);
+    // A slanting line out of the box: the point reached is clear.
+    trace = TraceSegment(space, {10, 10, 10}, {-90, 130, 50});
+    EXPECT_EQ(trace.met, Contents::Solid);
+    EXPECT_GT(trace.fraction, 0.0f);
+    EXPECT_LT(trace.fraction, 0.1f);
+    EXPECT_EQ(space.ContentsAt(trace.end), Contents::Empty);
+  }
 }
 
 TEST(SolidSpace, ATreeAsDeepAsItMayBe) {
@@ -77,6 +124,7 @@ TEST(SolidSpace, ATreeAsDeepAsItMayBe) {
     const SolidSpace space = Read(test::MakeChainBsp(kind, kMaxTreeDepth));
     EXPECT_EQ(space.Depth(), kMaxTreeDepth);
     EXPECT_EQ(space.ContentsAt({0, 0, 1}), Contents::Empty);
+    EXPECT_EQ(TraceSegment(space, {0, 0, 1}, {0, 0, -1}).end[2], 1.0f / 32);
     EXPECT_NE(Why(test::MakeChainBsp(kind, kMaxTreeDepth + 1)).find("deeper than 1024 nodes"), std::string::npos);
   }
 }
@@ -141,6 +189,7 @@ TEST(SolidSpace, ADamagedTreeGivesItsReason) {
       std::string error;
       if (space.Read(Bytes(bytes), error)) {
         space.ContentsAt({60, 64, 64});
+        TraceSegment(space, {60, 64, 64}, {200, 64, 140}, TraceStops::AtSolidOrSky);
       } else {
         EXPECT_FALSE(error.empty());
       }
@@ -206,6 +255,11 @@ TEST(SolidSpace, TheSharedE1m3WhereItsDemoWalks) {
   EXPECT_EQ(space.ContentsAt({-592, 80, 72}), Contents::Empty);
   EXPECT_EQ(space.PlaceOf({20000, 20000, 20000}).leaf, 0);
   EXPECT_EQ(space.ContentsAt({20000, 20000, 20000}), Contents::Solid);
+  // A line from there out of the map stops inside it, at a clear point.
+  const SegmentTrace out = TraceSegment(space, {-592, 80, 72}, {20000, 80, 72});
+  EXPECT_EQ(out.met, Contents::Solid);
+  EXPECT_LT(out.fraction, 0.1f);
+  EXPECT_EQ(space.ContentsAt(out.end), Contents::Empty);
 }
 
 TEST(SolidSpace, EverySharedMapsPlayerStartIsInsideIt) {
@@ -221,6 +275,7 @@ TEST(SolidSpace, EverySharedMapsPlayerStartIsInsideIt) {
     EXPECT_LT(space.Depth(), 100);
     for (const Vec3& start : PlayerStarts(Bytes(bytes))) {
       EXPECT_EQ(space.ContentsAt(start), Contents::Empty);
+      EXPECT_FALSE(SegmentClear(space, start, {start[0], start[1], start[2] - 100000}));
       ++starts;
     }
     ++maps;
