@@ -10,7 +10,7 @@ import sys
 # Lowest first; a floor may include the floors before it in this list.
 FLOORS = ["base", "map", "stream", "camera", "refilm", "autogen", "inspect", "run", "console", "system"]
 # Floors that stand side by side and must not include each other.
-SIDE_BY_SIDE = {frozenset(["stream", "camera"]), frozenset(["stream", "map"])}
+SIDE_BY_SIDE = {frozenset(["stream", "camera"]), frozenset(["stream", "map"]), frozenset(["camera", "map"])}
 
 src = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
 include = re.compile(r'^#include "([a-z_]+)/([a-z_0-9]+)\.h"', re.M)
