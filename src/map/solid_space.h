@@ -30,12 +30,13 @@ const char* ContentsName(Contents contents);
 using SpacePoint = std::array<double, 3>;
 inline SpacePoint ToSpacePoint(const Vec3& point) { return {point[0], point[1], point[2]}; }
 
+// Kept as the file's floats: a map's planes take no more room than its file.
 struct SolidPlane {
-  SpacePoint normal{0, 0, 0};
-  double distance = 0;
+  Vec3 normal{0, 0, 0};
+  float distance = 0;
   // Positive in front of the plane (the side the normal points to).
   double Distance(const SpacePoint& p) const {
-    return normal[0] * p[0] + normal[1] * p[1] + normal[2] * p[2] - distance;
+    return double{normal[0]} * p[0] + double{normal[1]} * p[1] + double{normal[2]} * p[2] - double{distance};
   }
 };
 

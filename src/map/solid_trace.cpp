@@ -53,8 +53,8 @@ class Tracer {
 
     // The far side stops the line here.
     trace.met = beyond;
-    const double sign = near == 0 ? 1 : -1;
-    trace.normal = ToVec3({plane.normal[0] * sign, plane.normal[1] * sign, plane.normal[2] * sign});
+    const float sign = near == 0 ? 1.0f : -1.0f;
+    trace.normal = {plane.normal[0] * sign, plane.normal[1] * sign, plane.normal[2] * sign};
     for (int step = 0; Stops(space.PlaceFrom(space.Root(), middle).contents); ++step) {
       fraction -= 0.1;
       if (step == kBackSteps || fraction < 0) {
