@@ -9,6 +9,7 @@
 
 #include "inspect/demo_info.h"
 #include "inspect/json_text.h"
+#include "inspect/shown_text.h"
 #include "refilm/stream_edits.h"
 
 namespace cw {
@@ -85,14 +86,15 @@ void WriteInfoText(const DemoInfo& info, std::ostream& out) {
     const LevelInfo& level = info.levels[i];
     const std::string separator = i == 0 ? "" : "; ";
     const std::string which = info.levels.size() > 1 ? " (level " + std::to_string(i + 1) + ")" : "";
-    maps += separator + (level.Map().empty() ? "none" : level.Map()) + " \"" + level.levelName + "\"";
+    maps +=
+        separator + (level.Map().empty() ? "none" : ShownText(level.Map())) + " \"" + ShownText(level.levelName) + "\"";
     if (level.cdTrack) tracks += separator + std::to_string(*level.cdTrack) + which;
     if (level.timeSeen)
       times += separator + Fixed(level.firstTime, 2) + " to " + Fixed(level.lastTime, 2) + " s" + which;
     if (level.exitTime) exits += separator + ExitTimeText(*level.exitTime) + which;
   }
   Field(out, "map", maps.empty() ? "none" : maps);
-  Field(out, "CD track", (tracks.empty() ? "none" : tracks) + " (first line: \"" + info.firstLine + "\")");
+  Field(out, "CD track", (tracks.empty() ? "none" : tracks) + " (first line: \"" + ShownText(info.firstLine) + "\")");
   Field(out, "blocks", std::to_string(info.blocks));
   Field(out, "levels", std::to_string(info.levels.size()));
   Field(out, "demo time", times.empty() ? "none" : times + " (" + Fixed(info.Duration(), 2) + " s)");
@@ -177,7 +179,7 @@ void WriteEntitiesText(const DemoInfo& info, std::ostream& out) {
   char line[256];
   for (std::size_t i = 0; i < info.levels.size(); ++i) {
     const LevelInfo& level = info.levels[i];
-    if (info.levels.size() > 1) out << "level " << i + 1 << ": " << level.Map() << '\n';
+    if (info.levels.size() > 1) out << "level " << i + 1 << ": " << ShownText(level.Map()) << '\n';
     std::snprintf(line, sizeof line, "  %-7s %-22s %9s %9s %8s %9s  %-20s  %s\n", "entity", "model", "first s",
                   "last s", "updates", "travelled", "first at", "last at");
     out << line;
@@ -186,7 +188,8 @@ void WriteEntitiesText(const DemoInfo& info, std::ostream& out) {
       if (!record.present) continue;
       const bool seen = record.updates > 0;
       std::snprintf(line, sizeof line, "  %-7s %-22s %9s %9s %8d %9.0f  %-20s  %s\n",
-                    ("e" + std::to_string(entity)).c_str(), level.EntityName(static_cast<int>(entity)).c_str(),
+                    ("e" + std::to_string(entity)).c_str(),
+                    ShownText(level.EntityName(static_cast<int>(entity))).c_str(),
                     seen ? Fixed(record.firstTime, 2).c_str() : "-", seen ? Fixed(record.lastTime, 2).c_str() : "-",
                     record.updates, record.distance, Place(record.first).c_str(), Place(record.last).c_str());
       out << line;
