@@ -92,7 +92,17 @@ struct ClientDataFields {
   // Where each optional byte field stands, counted from the message's
   // start; -1 when the message leaves it out.
   std::array<int, kClientDataByteFields> byteOffset{};
+  // The player's state. A field the message leaves out is 0, as the game
+  // takes it, but for the items: a protocol-15 message without them keeps
+  // those the game had.
+  bool itemsPresent = false;
+  std::int32_t items = 0;  // IT_* bits
+  int armor = 0;
+  int weapon = 0;  // the model index of the weapon in view
   int health = 0;
+  int ammo = 0;                     // of the weapon in hand
+  std::array<int, 4> ammoCounts{};  // shells, nails, rockets, cells
+  int activeWeapon = 0;             // as the server sends it: the weapon's item bit, cut to a byte
 };
 
 // The names of a server info's model or sound list, up to the empty name
@@ -130,6 +140,7 @@ struct BaselineFields {
   int bits = 0;    // B_* flags; 0 for svc_spawnbaseline
   int model = 0;   // an index into the model list
   Vec3 origin{0, 0, 0};
+  Vec3 angles{0, 0, 0};  // degrees
 };
 
 // A base for a handler that wants only some messages: each call does
@@ -346,18 +357,27 @@ inline ClientDataFields ClientData(CBlock& in, int start, const StreamState& str
     in.Skip(1);
   }
   // The engines of FitzQuake's family read the items whatever the bits say.
-  if ((data.bits & SU_ITEMS) || stream.serverVersion107 || extended) in.Skip(4);
+  if ((data.bits & SU_ITEMS) || stream.serverVersion107 || extended) {
+    data.itemsPresent = true;
+    data.items = in.ReadLong();
+  }
   if (data.bits & SU_WEAPONFRAME) in.Skip(1);
-  if (data.bits & SU_ARMOR) in.Skip(1);
-  if (data.bits & SU_WEAPON) in.Skip(1);
+  if (data.bits & SU_ARMOR) data.armor = in.ReadByte();
+  if (data.bits & SU_WEAPON) data.weapon = in.ReadByte();
   data.health = in.ReadShort();
-  in.Skip(6);  // ammunition counts and active weapon
+  data.ammo = in.ReadByte();
+  for (int& count : data.ammoCounts) count = in.ReadByte();
+  data.activeWeapon = in.ReadByte();
   if (extended) {
-    constexpr int kHighBytes[] = {SU_WEAPON2,  SU_ARMOR2, SU_AMMO2,        SU_SHELLS2,    SU_NAILS2,
-                                  SU_ROCKETS2, SU_CELLS2, SU_WEAPONFRAME2, SU_WEAPONALPHA};
-    for (const int bit : kHighBytes) {
-      if (data.bits & bit) in.Skip(1);
+    // The high bytes of the counts above, then two of the weapon's own.
+    int* const kHighBytes[] = {&data.weapon,        &data.armor,         &data.ammo,         &data.ammoCounts[0],
+                               &data.ammoCounts[1], &data.ammoCounts[2], &data.ammoCounts[3]};
+    constexpr int kHighBits[] = {SU_WEAPON2, SU_ARMOR2, SU_AMMO2, SU_SHELLS2, SU_NAILS2, SU_ROCKETS2, SU_CELLS2};
+    for (std::size_t field = 0; field < std::size(kHighBits); ++field) {
+      if (data.bits & kHighBits[field]) *kHighBytes[field] |= in.ReadByte() << 8;
     }
+    if (data.bits & SU_WEAPONFRAME2) in.Skip(1);
+    if (data.bits & SU_WEAPONALPHA) in.Skip(1);
   }
   return data;
 }
@@ -381,9 +401,9 @@ inline void BaselineBody(CBlock& in, const StreamState& stream, int bits, Baseli
   baseline.model = (bits & B_LARGEMODEL) ? static_cast<std::uint16_t>(in.ReadShort()) : in.ReadByte();
   in.Skip((bits & B_LARGEFRAME) ? 2 : 1);
   in.Skip(2);  // colour map, skin
-  for (float& axis : baseline.origin) {
-    axis = Coord(in, stream);
-    in.Skip(stream.AngleSize());
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    baseline.origin[axis] = Coord(in, stream);
+    baseline.angles[axis] = Angle(in, stream);
   }
   if (bits & B_ALPHA) in.Skip(1);
   if (bits & B_SCALE) in.Skip(1);

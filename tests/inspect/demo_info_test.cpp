@@ -119,6 +119,25 @@ TEST_F(Info, DamagedDemosAndOtherProtocolsSayWhatTheyCanAndExitWith2) {
   EXPECT_NE(errors.find("Error: The demo \"" + dir.Path("none.dem") + "\" doesn't exist"), std::string::npos);
 }
 
+// A demo's names reach the terminal with their control bytes shown, not sent.
+TEST_F(Info, NamesWithControlBytesAreShownEscaped) {
+  DemoBuilder demo;
+  demo.FirstLine("3\x1b]0;\n");
+  demo.Block(MessageBytes()
+                 .ServerInfoMessage({15, 1, 0, "Hall\x07", {"maps/\x1b[2J.bsp", "progs/\x9b.mdl"}, {}})
+                 .SpawnBaseline({2, 2, 0, 0, 0, {0, 0, 0}, {0, 0, 0}}));
+  demo.Block(MessageBytes().Time(1).EntityUpdateMessage(Update(2, 8, 8, 8)));
+  dir.Write("esc.dem", demo.Build());
+  for (const char* form : {"--", "-e"}) {
+    EXPECT_EQ(Run({form, dir.Path("esc.dem")}), kExitDone) << errors;
+    EXPECT_EQ(output.find_first_of("\x1b\x07\x9b"), std::string::npos) << output;
+  }
+  ExpectHas("progs/\\x9b.mdl");
+  ASSERT_EQ(Run({dir.Path("esc.dem")}), kExitDone);
+  ExpectHas("maps/\\x1b[2J.bsp \"Hall\\x07\"");
+  ExpectHas("first line: \"3\\x1b]0;\"");
+}
+
 // Every message the builder writes, in each protocol that carries it.
 std::string EveryMessage(int protocol) {
   const test::Encoding encoding{protocol, 0};
