@@ -199,7 +199,8 @@ TEST_F(Levels, EachLevelHasItsOwnExitTimeAndFadeOut) {
   dir.Write("a.log", "---START---\n1 0 0 50  -1000 -1000 -1000 1000 1000 1000 0\n---END---\n");
   ASSERT_EQ(Refilm(demo, ""), RunOutcome::Done);
   // The zones are the first map's: the second level has the chase camera.
-  EXPECT_EQ(dir.Read("film.cam"), "0 view p\n0 stay 0 0 50\n0 view e1\n12 stay p~0.3 p~0.3 p+30\n");
+  EXPECT_EQ(test::GeneratedBody(dir.Read("film.cam")),
+            "0 view p\n0 stay 0 0 50\n0 view e1\n12 stay p~0.3 p~0.3 p+30\n");
   const test::ResultDemo result = test::ReadResultDemo(dir.Path("out.dem"));
   EXPECT_TRUE(result.parsedCleanly);
   const int first = test::FindBlock(result, "Exact exit time was 8.00000\n");
