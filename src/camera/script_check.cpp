@@ -159,7 +159,10 @@ class Checker {
       UnknownWord(line.word);
       return;
     }
-    if (Stored()) Order(row->list, line.time);
+    if (Stored()) {
+      Order(row->list, line.time);
+      result.times.push_back({current, line.time});
+    }
     switch (row->form) {
       case ArgumentForm::Point:
         Point(line, *row);
