@@ -257,8 +257,12 @@ class Checker {
       Report(what + " closes " + tail + " again (line " + std::to_string(state.closedAt) +
              " closed it): the later end counts");
     }
+    const std::string_view tailName = state.tail->name;
     if (line.time < state.tailStart) {
       Report(what + " at " + Number(line.time) + " comes before " + tail + " begins at " + Number(state.tailStart));
+    } else if (line.time == state.tailStart && (tailName == "pan" || tailName == "turn")) {
+      Report(what + " at " + Number(line.time) + " ends " + tail +
+             " as it begins: it sweeps through no time, and the camera faces its target at once");
     } else if (state.any && line.time < state.lastTime) {
       Order(list, line.time);
     }

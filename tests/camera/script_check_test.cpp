@@ -168,5 +168,16 @@ TEST(ScriptCheck, ATabIsReportedOncePerLine) {
             "as one; write spaces instead");
 }
 
+TEST(ScriptCheck, APanOrTurnOfNoLengthIsNamed) {
+  std::istringstream script(
+      "0 pan p\n2 end pan\n3 turn 10 20 30\n3 end turn\n4 pan p\n4.001 end pan\n5 move 1 2 3\n5 end move\n");
+  const ScriptCheck check = CheckScript(script);
+  ASSERT_EQ(check.findings.size(), 1u);
+  EXPECT_EQ(check.findings[0].line, 4);
+  EXPECT_EQ(check.findings[0].text,
+            "'end turn' at 3 ends the turn of line 3 as it begins: it sweeps through no time, and the camera faces "
+            "its target at once");
+}
+
 }  // namespace
 }  // namespace cw
