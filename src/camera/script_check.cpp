@@ -100,13 +100,32 @@ class Checker {
         break;
       }
       current = number;
+      const std::size_t before = result.findings.size();
       Line(text);
+      if (HasTabBetweenWords(text)) OneTabFinding(before);
     }
     return std::move(result);
   }
 
  private:
   void Report(std::string text) { result.findings.push_back({current, std::move(text)}); }
+
+  // A tab outside the quotes looks like a space but parts no words.
+  static bool HasTabBetweenWords(std::string_view text) {
+    const std::string_view trimmed = TrimScriptLine(text);
+    if (trimmed.empty() || trimmed.front() == '#') return false;
+    const std::size_t tab = trimmed.find('\t');
+    return tab != std::string_view::npos && tab < trimmed.find('"');
+  }
+
+  // What a tab makes of the words around it is no help to the reader of
+  // the findings: the line gets one that names the tab instead.
+  void OneTabFinding(std::size_t before) {
+    result.findings.resize(before);
+    Report(
+        "a tab stands where a space looks to be: words are parted by spaces only, so the words beside it read "
+        "as one; write spaces instead");
+  }
 
   // What the refilm's reader makes of this line alone.
   void ReadAlone(std::string_view text) {
@@ -140,7 +159,10 @@ class Checker {
       UnknownWord(line.word);
       return;
     }
-    if (Stored()) Order(row->list, line.time);
+    if (Stored()) {
+      Order(row->list, line.time);
+      result.times.push_back({current, line.time});
+    }
     switch (row->form) {
       case ArgumentForm::Point:
         Point(line, *row);
@@ -235,8 +257,12 @@ class Checker {
       Report(what + " closes " + tail + " again (line " + std::to_string(state.closedAt) +
              " closed it): the later end counts");
     }
+    const std::string_view tailName = state.tail->name;
     if (line.time < state.tailStart) {
       Report(what + " at " + Number(line.time) + " comes before " + tail + " begins at " + Number(state.tailStart));
+    } else if (line.time == state.tailStart && (tailName == "pan" || tailName == "turn")) {
+      Report(what + " at " + Number(line.time) + " ends " + tail +
+             " as it begins: it sweeps through no time, and the camera faces its target at once");
     } else if (state.any && line.time < state.lastTime) {
       Order(list, line.time);
     }

@@ -28,8 +28,15 @@ struct ScriptSoundUse {
   std::string name;
 };
 
+// The time of a line the reader stores something for.
+struct ScriptTimeUse {
+  int line = 0;
+  float time = 0;
+};
+
 struct ScriptCheck {
   std::vector<ScriptFinding> findings;  // in line order
+  std::vector<ScriptTimeUse> times;
   std::vector<ScriptEntityUse> entities;
   std::vector<ScriptSoundUse> sounds;
 };

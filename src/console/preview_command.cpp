@@ -45,13 +45,24 @@ constexpr const char* kPreviewHelp =
     "                  the environment does the same\n"
     "      --from T    draw from demo time T (seconds) on\n"
     "      --to T      draw up to demo time T\n"
+    "      --quiet     no warning when the script has lines that are read\n"
+    "                  otherwise than they look\n"
     "  -h, --help      print this help and exit\n"
     "\n"
     "The picture is plain SVG 1.1, written whole or not at all. Exit status: 0\n"
     "done, 1 refused (an \"Error\" on standard error), 2 done but the source\n"
     "was damaged.\n";
 
-constexpr OptionSpec kPreviewOptions[] = {kHelpOption, {"game", 'g', true}, {"from", 0, true}, {"to", 0, true}};
+constexpr OptionSpec kPreviewOptions[] = {
+    kHelpOption, {"game", 'g', true}, {"from", 0, true}, {"to", 0, true}, {"quiet", 0, false, true}};
+
+// Whether the picture's name ends in .svg, in any case: a picture viewer
+// would take SVG text named x.png for a broken PNG.
+bool NamedSvg(const std::string& name) {
+  std::string ending = name.size() >= 4 ? name.substr(name.size() - 4) : std::string();
+  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ending == ".svg";
+}
 
 void AddZones(PreviewPicture& picture) {
   if (picture.map.empty()) return;
@@ -104,7 +115,14 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
 
   auto context = std::make_unique<Context>();
   ApplyCommandLine(line.operands, context->options);
+  for (const GivenOption& option : line.options) {
+    if (option.name == "quiet") context->options.quiet = !option.negated;
+  }
   const std::string picturePath = context->options.resultDemo;
+  if (!NamedSvg(picturePath)) {
+    return Refuse(err, "preview writes SVG; name the picture " +
+                           std::filesystem::path(picturePath).replace_extension(".svg").string());
+  }
   ConsolePlatform platform(out, err);
   StopSignals stopSignals;
   PreviewCollector collector;

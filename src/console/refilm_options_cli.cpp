@@ -22,6 +22,8 @@ constexpr Switch kSwitches[] = {
     {"remove-prints", &RefilmOptions::removePrint},
     {"remove-stufftext", &RefilmOptions::removeStufftext},
     {"remove-outside-fov", &RefilmOptions::removeOutsideFov},
+    {"force", &RefilmOptions::force},
+    {"quiet", &RefilmOptions::quiet},
 };
 
 constexpr OptionSpec kGenerateOption{"generate", 0, false, true};
@@ -162,6 +164,10 @@ std::string RefilmOptionsHelp() {
               "print the credits \"Run by TEXT\" and \"Filming by\" (see --filming-by) 2 "
               "seconds into the demo (off)"},
              {"--filming-by TEXT", "the same credits, with \"Filming by TEXT\""},
+             {"--force",
+              "replace a destination file that exists and is not a demo (off: such a file, a script "
+              "say, is never replaced)"},
+             {"--quiet", "no warning when the script has lines that are read otherwise than they look (off)"},
          }) +
          "\n" +
          Wrapped(

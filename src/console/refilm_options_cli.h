@@ -33,6 +33,8 @@ inline constexpr OptionSpec kRefilmOptions[] = {
     {"chain", 0, true},
     {"run-by", 0, true},
     {"filming-by", 0, true},
+    {"force", 0, false, true},
+    {"quiet", 0, false, true},
 };
 
 // A command's own options after kRefilmOptions, as one table.

@@ -348,6 +348,9 @@ bool CCamwrightDlg::OnInitDialog() {
     for (QWidget* field : fields) field->setEnabled(box->isChecked());
   }
   if (options_.autoRun) {
+    // A run started with names shows a message only when something went
+    // wrong: the script's mistakes are left for check to tell.
+    options_.quiet = true;
     OnGo();
     return !closed_;
   }

@@ -1,6 +1,8 @@
 #include "inspect/script_demo_check.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "base/protocol.h"
 #include "inspect/demo_info.h"
@@ -23,6 +25,17 @@ bool InSoundList(const DemoInfo& demo, const std::string& name) {
   });
 }
 
+// Demo seconds as info shows them, to the hundredth, without trailing
+// zeros: 65.35 s, 12.5 s, 400 s.
+std::string Seconds(float value) {
+  char digits[48];
+  std::snprintf(digits, sizeof digits, "%.2f", static_cast<double>(value));
+  std::string text = digits;
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text + " s";
+}
+
 }  // namespace
 
 void CheckAgainstDemo(ScriptCheck& check, const DemoInfo& demo, const std::string& gameDir) {
@@ -32,6 +45,21 @@ void CheckAgainstDemo(ScriptCheck& check, const DemoInfo& demo, const std::strin
     findings.push_back({use.line, "the demo never updates entity " + std::to_string(use.entity) +
                                       (use.eyes ? ": there are no eyes to look through"
                                                 : ": it stands nowhere, and its axes read as their offsets")});
+  }
+  // The clock starts again with each level: a line timed after the end of
+  // every level is never taken.
+  float longest = 0;
+  std::string ends;
+  for (const LevelInfo& level : demo.levels) {
+    if (!level.timeSeen) continue;
+    longest = std::max(longest, level.lastTime);
+    ends += (ends.empty() ? "" : ", ") + Seconds(level.lastTime);
+  }
+  for (const ScriptTimeUse& use : check.times) {
+    if (ends.empty() || use.time <= longest) continue;
+    findings.push_back({use.line, "the time " + Seconds(use.time) + " comes after the demo's last time (" +
+                                      (demo.levels.size() > 1 ? "its levels end at " : "it ends at ") + ends +
+                                      "): the line is never taken"});
   }
   for (const ScriptSoundUse& sound : check.sounds) {
     if (InSoundList(demo, sound.name)) continue;

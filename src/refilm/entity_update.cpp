@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "base/convert.h"
 #include "base/protocol.h"
 #include "camera/director.h"
@@ -27,9 +29,22 @@ void MessageHandlers::EntityUpdate(int start, const EntityUpdateFields& update) 
     for (std::size_t axis = 0; axis < 3; ++axis) {
       if (!update.originPresent[axis] && baseline != nullptr) point[axis] = baseline->origin[axis];
     }
-    entities.AddTrackPoint(entity, context.run.demoTime, point[0], point[1], point[2]);
+    // Float coordinates can carry NaN or infinity: a camera placed by them
+    // would have no place. It keeps the entity's last finite point.
+    if (std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2])) {
+      entities.AddTrackPoint(entity, context.run.demoTime, point[0], point[1], point[2]);
+    } else {
+      context.run.streamProblems = true;
+    }
   }
-  EyesAngles(context.director, entity, update.angles, update.anglePresent);
+  // The same for the angles of the eyes the camera looks through.
+  const bool eyes = entity != 0 && entity == context.director.eyesEntity;
+  bool anglePresent[3];
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    anglePresent[axis] = update.anglePresent[axis] && std::isfinite(update.angles[axis]);
+    if (eyes && anglePresent[axis] != update.anglePresent[axis]) context.run.streamProblems = true;
+  }
+  EyesAngles(context.director, entity, update.angles, anglePresent);
   if (context.options.removeOutsideFov && context.run.refilming && OutsideFieldOfView(context, origin)) {
     out.Rewind(mark);
   }

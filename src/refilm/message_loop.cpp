@@ -53,6 +53,7 @@ class WatchedHandlers : public MessageHandlers {
 
 void MessageLoop(RefilmContext& context, CBlock& in, CBlock& out) {
   out.Reset();
+  context.run.damagedFrom = -1;
   if (context.watcher == nullptr) {
     MessageHandlers handlers(context, in, out);
     ReadMessages(in, context.stream, handlers);

@@ -37,6 +37,7 @@ void MessageHandlers::Damaged(int start) {
   // A message cut by its block's end, or bytes that are no message: what is
   // left of the block goes over unchanged, so nothing of it is lost.
   context.run.streamProblems = true;
+  context.run.damagedFrom = out.Mark();
   Copy(start);
 }
 

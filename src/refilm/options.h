@@ -29,6 +29,11 @@ struct RefilmOptions {
   std::string filmingBy;
   bool setFps = false;
   int fps = 20;
+  // A result replaces an existing file that is not a demo (a script, say)
+  // only when asked.
+  bool force = false;
+  // No warning about the script's lines that are read otherwise than they look.
+  bool quiet = false;
   bool autoRun = false;  // the names came from the command line: run at once
   // An automatic run plays its result only when the command line asked
   // (--play); the dialog's "Play when done" is for the runs of its button.

@@ -35,6 +35,9 @@ struct RunFlags {
   float exitTime = 0;
   float lastBlockTime = 0;
   float lastWrittenTime = 0;
+  // Where the output of the block just stepped holds the rest of a damaged
+  // source block, bytes that are no message; -1 when it holds none.
+  int damagedFrom = -1;
 
   // A pass begins: its clocks stand at 0, and it films when it is the
   // refilm's. What any pass of the run found wrong with the demo stays.

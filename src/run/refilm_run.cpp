@@ -7,16 +7,21 @@
 #include <new>
 #include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "autogen/disposition.h"
 #include "autogen/generator.h"
+#include "autogen/script_mark.h"
 #include "base/protocol.h"
 #include "refilm/demo_survey.h"
 #include "refilm/message_loop.h"
 #include "refilm/run_watcher.h"
 #include "run/context.h"
+#include "run/frame_thinning.h"
 #include "run/platform.h"
 #include "run/run_checks.h"
+#include "run/run_notes.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
 #include "stream/demo_walk.h"
@@ -25,18 +30,6 @@ namespace cw {
 namespace {
 
 constexpr const char* kResultFirstLine = "-1\n";
-
-// Whether the processed block goes into the result, when the result is
-// thinned to a frame rate.
-bool KeepForFrameRate(Context& context) {
-  RunFlags& run = context.run;
-  if (!context.options.setFps || run.demoTime == 0) return true;
-  const bool keep = run.demoTime - run.lastWrittenTime > 1.0f / static_cast<float>(context.options.fps) ||
-                    run.demoTime == run.lastBlockTime;
-  if (keep) run.lastWrittenTime = run.demoTime;
-  run.lastBlockTime = run.demoTime;
-  return keep;
-}
 
 // How far the run is through its reads of the source, for the platform: the
 // survey, the generator's when it generates, and the refilm, one share each.
@@ -89,6 +82,7 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   CBlock input;
   CBlock output;
   output.Reset();
+  FrameThinning thinning;
   RunFlags& run = context.run;
   // The walk puts each source block's angles there, for the camera to start from.
   const Vec3& angles = context.director.cameraAngles;
@@ -96,15 +90,19 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
     const int sourceLength = input.Length();
     ProcessBlock(context, input, output);
     if (context.watcher != nullptr) context.watcher->BlockDone(context);
-    if (output.Length() > 0 && KeepForFrameRate(context)) {
-      // A block the original client could play stays playable after the
-      // camera's messages are added to it; none grows past what any engine plays.
-      const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
-      if (!output.WriteSplitTo(result, angles, limit)) run.streamProblems = true;
+    if (output.Length() == 0) continue;
+    // A block the original client could play stays playable after the
+    // camera's messages are added to it; none grows past what any engine plays.
+    const int limit = sourceLength <= kPlayableBlock ? kPlayableBlock : kMaxResultBlock;
+    if (!FrameThinning::Keep(context.options, run)) {
+      thinning.Drop(output, run.damagedFrom, limit);
+    } else if (!thinning.Write(output, result, angles, limit)) {
+      run.streamProblems = true;
     }
   }
   if (walk.End() == WalkEnd::Stopped) return false;
   if (walk.Damaged()) run.streamProblems = true;
+  if (!thinning.Flush(result, angles)) run.streamProblems = true;
 
   output.Reset();
   if (context.options.chainDemo) {
@@ -118,16 +116,27 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   return true;
 }
 
-void ReportDone(Context& context, Platform& platform) {
+// The end of a run that wrote its result (or, for a preview, drew it). A
+// run of the dialog's button reports, and tells its notes in the report; a
+// run started with names reports only problems, and tells each note as a
+// warning of its own (on the terminal, a line on standard error).
+void ReportDone(Context& context, Platform& platform, const std::vector<std::string>& notes, bool wrote) {
   const RefilmOptions& options = context.options;
-  if (context.run.streamProblems) {
-    platform.MessageBox("There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
-                            ". However, the movie may be playable.",
-                        "Done", MessageKind::Report);
-  } else if (!options.autoRun) {
-    platform.MessageBox(options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully.", "Done",
-                        MessageKind::Report);
+  std::string report;
+  if (wrote && context.run.streamProblems) {
+    report = "There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
+             ". However, the movie may be playable.";
+  } else if (wrote && !options.autoRun) {
+    report = options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully.";
   }
+  for (const std::string& note : notes) {
+    if (!report.empty() && !options.autoRun) {
+      report += "\n\n" + note;
+    } else {
+      platform.MessageBox(note, "Warning", MessageKind::Error);
+    }
+  }
+  if (!report.empty()) platform.MessageBox(report, "Done", MessageKind::Report);
 }
 
 // The zone file of the demo's map when a script is generated: empty when
@@ -205,6 +214,8 @@ class RefilmRun {
     if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
     zoneName = ZoneFileName(options, survey);
     if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+    // Last, so that a destination naming an input is told as such.
+    if (Writes() && !CheckDestination(options, platform)) return RunOutcome::Refused;
     context.edits.cameraEntity = cameraEntity;
     context.pruning.lows = survey.clockLows;
     context.pruning.playerBound = survey.clockBeforePlayer;
@@ -213,20 +224,20 @@ class RefilmRun {
 
   // A generated script is kept in memory and refilmed from there, so that
   // nothing another program does to the file meanwhile changes this run; the
-  // file itself is replaced only when the whole run has succeeded.
+  // file itself is written and put in place only when the whole run has
+  // succeeded, so that no temporary file stands while a message is shown.
   std::optional<RunOutcome> Generate() {
     if (!options.generateScript) return {};
+    // A script that could never be written is refused before the passes.
     if (Writes() && !scriptFile.Create(options.scriptFile)) {
       RefuseUnwritableScript(options, platform);
       return RunOutcome::Refused;
     }
+    scriptFile.Discard();
     progress.StartPass(1);
     if (!GenerateInto(context, platform, progress, zoneName, scriptText)) return RunOutcome::Stopped;
-    scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
-    if (Writes() && !scriptFile.Finish()) {
-      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
-      return RunOutcome::Refused;
-    }
+    // The demo's file name alone: the script's bytes do not depend on the folder.
+    scriptText = MarkGeneratedScript(std::filesystem::path(options.sourceDemo).filename().string(), scriptText);
     return {};
   }
 
@@ -240,6 +251,7 @@ class RefilmRun {
     } else {
       script = &scriptSource.emplace(options.scriptFile).Stream();
     }
+    if (!options.quiet) NoteScriptMistakes();
     ScriptFeed& feed = scriptFeed.emplace(*script, context.commands, context.entities);
     // The preview looks at the whole script at once.
     if (!Writes() || context.readScriptWhole) {
@@ -266,32 +278,78 @@ class RefilmRun {
     return {};
   }
 
+  // The checker reads the script a second time, as `check` would: a
+  // script is small.
+  void NoteScriptMistakes() {
+    std::string text = scriptText;
+    int error = 0;
+    if (!options.generateScript && !ReadWholeFile(options.scriptFile, text, error)) return;
+    if (std::string note = ScriptMistakesNote(options.scriptFile, text); !note.empty()) notes.push_back(note);
+  }
+
   // The result, and a generated script, replace what their names held only
-  // once both are complete.
+  // once both are complete. Before any refusal here the temporary files go.
   std::optional<RunOutcome> Commit() {
     if (platform.StopRequested()) return RunOutcome::Stopped;
-    if (!Writes()) return Outcome();
+    if (!Writes()) return {};
     if (!result.Finish()) {
+      result.Discard();
       RefuseFailedResultWrite(options, result.Error(), platform);
       return RunOutcome::Refused;
     }
-    if (options.generateScript && !scriptFile.Commit()) {
-      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+    if (options.generateScript && !CommitScript()) {
+      result.Discard();
       return RunOutcome::Refused;
     }
     if (!result.Commit()) {
+      result.Discard();
       RefuseFailedResultWrite(options, result.Error(), platform);
       return RunOutcome::Refused;
     }
     return {};
   }
 
+  // Writes the generated script in place. A script the generator did not
+  // write, or that was edited since, is kept under the name with a "~"
+  // added (an older file of that name goes), and the report says so.
+  bool CommitScript() {
+    const std::string& name = options.scriptFile;
+    bool written = scriptFile.Create(name);
+    if (written) {
+      scriptFile.Stream().write(scriptText.data(), static_cast<std::streamsize>(scriptText.size()));
+      written = scriptFile.Finish();
+    }
+    if (!written) {
+      scriptFile.Discard();
+      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+      return false;
+    }
+    std::string old;
+    int error = 0;
+    if (KindOf(name) == FileKind::Regular && !(ReadWholeFile(name, old, error) && IsUneditedGeneratedScript(old))) {
+      const std::string backup = name + "~";
+      if (!RenameOver(name, backup, error)) {
+        scriptFile.Discard();
+        RefuseUnkeptScript(options, backup, error, platform);
+        return false;
+      }
+      notes.push_back(KeptScriptNote(name, backup));
+    }
+    if (!scriptFile.Commit()) {
+      scriptFile.Discard();
+      RefuseFailedScriptWrite(options, scriptFile.Error(), platform);
+      return false;
+    }
+    return true;
+  }
+
   std::optional<RunOutcome> Report() {
-    ReportDone(context, platform);
+    ReportDone(context, platform, notes, Writes());
     return {};
   }
 
   std::optional<RunOutcome> Play() {
+    if (!Writes()) return {};
     if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
       platform.RunCommand("play " + options.resultDemo);
     }
@@ -311,6 +369,7 @@ class RefilmRun {
   std::optional<InputFile> scriptSource;
   std::optional<ScriptFeed> scriptFeed;
   ReplacingFile result;
+  std::vector<std::string> notes;  // told with the report
 };
 
 // Anything that escapes a run (a lack of memory, say) turned into an

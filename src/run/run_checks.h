@@ -14,6 +14,9 @@ class Platform;
 // files, and a result or generated script that would overwrite an input.
 // False (after the message) when the run must not go on.
 bool CheckNames(const RefilmOptions& options, Platform& platform);
+// The result replaces an existing file only when that file is a demo (its
+// first line a CD track's), or when the options force it.
+bool CheckDestination(const RefilmOptions& options, Platform& platform);
 // Every level must be of protocol 15, 666 or 999, the last without flags
 // that no engine reads.
 bool CheckProtocol(const RefilmOptions& options, const DemoSurvey& survey, Platform& platform);
@@ -26,5 +29,7 @@ void RefuseUncreatableResult(const RefilmOptions& options, Platform& platform);
 // A write that failed, with the system's reason.
 void RefuseFailedScriptWrite(const RefilmOptions& options, int error, Platform& platform);
 void RefuseFailedResultWrite(const RefilmOptions& options, int error, Platform& platform);
+// A script the generator did not write, which could not be kept as `backup`.
+void RefuseUnkeptScript(const RefilmOptions& options, const std::string& backup, int error, Platform& platform);
 
 }  // namespace cw

@@ -46,6 +46,12 @@ class CBlock {
   bool WriteSplitTo(std::ostream& out, const Vec3& angles, int limit) const;
   void Reset();
 
+  // Calls `visit(begin, end)` for each message, in order: the bytes from
+  // each start that BeginMessage noted to the next (and any bytes before the
+  // first start, as one message of their own).
+  template <typename Visit>
+  void ForEachMessage(Visit visit) const;
+
   // The number of message bytes.
   int Length() const { return length; }
   // Makes this an input block holding `count` bytes, read from the start.
@@ -86,6 +92,8 @@ class CBlock {
   void PutBytes(const std::uint8_t* bytes, int count);
   // The input's bytes from `from` to its read position, unchanged.
   void CopyFrom(const CBlock& input, int from);
+  // The bytes from `begin` to `end` of another block, as one message.
+  void PutMessage(const CBlock& from, int begin, int end);
   int Mark() const { return cursor; }
   void Rewind(int mark);
   void UnputByte();
@@ -145,6 +153,22 @@ inline void CBlock::PutShort(int value) {
 inline void CBlock::PutBytes(const std::uint8_t* bytes, int count) {
   if (count <= 0) return;
   std::memcpy(Room(count), bytes, static_cast<std::size_t>(count));
+}
+
+template <typename Visit>
+void CBlock::ForEachMessage(Visit visit) const {
+  int begin = 0;
+  for (const int start : messageStarts) {
+    if (start > begin) visit(begin, start);
+    begin = start;
+  }
+  if (length > begin) visit(begin, length);
+}
+
+inline void CBlock::PutMessage(const CBlock& from, int begin, int end) {
+  if (begin < 0 || end > from.length || begin >= end) return;
+  BeginMessage();
+  PutBytes(from.data.data() + begin, end - begin);
 }
 
 // Inline: every message the refilm leaves as it is passes through here.

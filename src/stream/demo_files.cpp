@@ -62,6 +62,28 @@ bool FileExists(const std::string& name) {
   return true;
 }
 
+bool BeginsAsDemo(const std::string& name) {
+  // Room for the sign, every digit of a 32-bit number and the line feed.
+  constexpr std::size_t kLongestTrackLine = 12;
+  char line[kLongestTrackLine];
+  if (KindOf(name) != FileKind::Regular) return false;  // a pipe would wait for a writer
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return false;
+  const std::size_t got = std::fread(line, 1, sizeof line, file);
+  std::fclose(file);
+  std::size_t at = got > 0 && line[0] == '-' ? 1 : 0;
+  const std::size_t digits = at;
+  while (at < got && line[at] >= '0' && line[at] <= '9') ++at;
+  return at > digits && at < got && line[at] == '\n';
+}
+
+bool RenameOver(const std::string& name, const std::string& newName, int& error) {
+  std::error_code failure;
+  fs::rename(name, newName, failure);
+  error = failure.value();
+  return !failure;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   if (fs::equivalent(a, b, error)) return true;

@@ -29,10 +29,20 @@ FileKind KindOf(const std::string& name);
 // for reading.
 bool FileExists(const std::string& name);
 
+// Whether a file begins as a demo does: its first line is a CD track
+// number, an optional minus sign and digits, ended by a line feed. False for
+// an empty file, one that cannot be read and anything that is no file:
+// nothing shows it is a demo.
+bool BeginsAsDemo(const std::string& name);
+
 // Whether two names denote the same file: the same file on disk when both
 // exist (symbolic and hard links and relative names included), else the same
 // resolved path.
 bool SameFile(const std::string& a, const std::string& b);
+
+// Renames `name` to `newName`, replacing a file of that name; false with
+// the error number when it cannot.
+bool RenameOver(const std::string& name, const std::string& newName, int& error);
 
 // The system's text for an error number, e.g. "No space left on device".
 std::string SystemReason(int error);
@@ -119,6 +129,8 @@ class ReplacingFile {
   bool Finish();
   // Renames the finished temporary file over the destination.
   bool Commit();
+  // Removes the temporary file now, as the destructor would.
+  void Discard() { Abandon(); }
   // The error number of the first failure, 0 when there was none.
   int Error() const { return error_; }
   const std::string& TemporaryName() const { return temporary_; }

@@ -155,5 +155,29 @@ TEST(ScriptCheck, TheCommandLineWithAndWithoutADemo) {
   EXPECT_EQ(run({dir.Path("missing.cam")}, out), kExitRefused);
 }
 
+// A tab between words is named once, in plain words; inside quotes it is
+// the text's own.
+TEST(ScriptCheck, ATabIsReportedOncePerLine) {
+  std::istringstream script("0\tstay\t1 2 3\n0 view p\t\n1 text print \"a\tb\\n\"\n# a\tcomment\n");
+  const ScriptCheck check = CheckScript(script);
+  ASSERT_EQ(check.findings.size(), 2u);
+  EXPECT_EQ(check.findings[0].line, 1);
+  EXPECT_EQ(check.findings[1].line, 2);
+  EXPECT_EQ(check.findings[0].text,
+            "a tab stands where a space looks to be: words are parted by spaces only, so the words beside it read "
+            "as one; write spaces instead");
+}
+
+TEST(ScriptCheck, APanOrTurnOfNoLengthIsNamed) {
+  std::istringstream script(
+      "0 pan p\n2 end pan\n3 turn 10 20 30\n3 end turn\n4 pan p\n4.001 end pan\n5 move 1 2 3\n5 end move\n");
+  const ScriptCheck check = CheckScript(script);
+  ASSERT_EQ(check.findings.size(), 1u);
+  EXPECT_EQ(check.findings[0].line, 4);
+  EXPECT_EQ(check.findings[0].text,
+            "'end turn' at 3 ends the turn of line 3 as it begins: it sweeps through no time, and the camera faces "
+            "its target at once");
+}
+
 }  // namespace
 }  // namespace cw

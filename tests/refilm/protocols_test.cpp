@@ -44,6 +44,40 @@ void ExpectNear(const Vec3& got, const Vec3& expected, float tolerance, bool ang
   }
 }
 
+// Float coordinates and angles may carry NaN or infinity: the followed
+// entity keeps its last finite place, the eyes their last finite angles, and
+// the run counts a stream problem.
+TEST(Protocols, NotFiniteCoordinatesLeaveTheCameraWhereItWas) {
+  StreamState stream;
+  stream.protocol = 999;
+  stream.protocolFlags = PRFL_FLOATCOORD | PRFL_FLOATANGLE;
+  const test::Encoding encoding{999, stream.protocolFlags};
+  test::EntityUpdate good;
+  good.entity = 838;
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    good.origin[axis] = 10.0f * static_cast<float>(axis + 1);
+    good.angles[axis] = 5.0f * static_cast<float>(axis + 1);
+  }
+  for (const float bad : {std::nanf(""), INFINITY, -INFINITY}) {
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      SCOPED_TRACE(testing::Message() << bad << " on axis " << axis);
+      test::EntityUpdate wrong = good;
+      wrong.origin[axis] = bad;
+      wrong.angles[axis] = bad;
+      auto context = test::QuietContext();
+      context->stream = stream;
+      context->entities.Reference(838);
+      context->director.eyesEntity = 838;
+      test::RunMessages(*context, Of(MessageBytes(encoding).EntityUpdateMessage(good).EntityUpdateMessage(wrong)));
+      EXPECT_TRUE(context->run.streamProblems);
+      const TrackPoint* point = context->entities.LatestPoint(838);
+      ASSERT_NE(point, nullptr);
+      ExpectNear({point->x, point->y, point->z}, {10, 20, 30}, 0, false);
+      ExpectNear(context->director.cameraAngles, {5, 10, 15}, 0, true);
+    }
+  }
+}
+
 // An entity's update read, and the camera's written and read back, in each
 // width: within one step of the width (x is kept in whole units).
 TEST(Protocols, EachWidthIsReadAndTheCameraWrittenInIt) {
@@ -199,7 +233,8 @@ TEST_F(Levels, EachLevelHasItsOwnExitTimeAndFadeOut) {
   dir.Write("a.log", "---START---\n1 0 0 50  -1000 -1000 -1000 1000 1000 1000 0\n---END---\n");
   ASSERT_EQ(Refilm(demo, ""), RunOutcome::Done);
   // The zones are the first map's: the second level has the chase camera.
-  EXPECT_EQ(dir.Read("film.cam"), "0 view p\n0 stay 0 0 50\n0 view e1\n12 stay p~0.3 p~0.3 p+30\n");
+  EXPECT_EQ(test::GeneratedBody(dir.Read("film.cam")),
+            "0 view p\n0 stay 0 0 50\n0 view e1\n12 stay p~0.3 p~0.3 p+30\n");
   const test::ResultDemo result = test::ReadResultDemo(dir.Path("out.dem"));
   EXPECT_TRUE(result.parsedCleanly);
   const int first = test::FindBlock(result, "Exact exit time was 8.00000\n");

@@ -138,19 +138,19 @@ TEST_F(FileSafety, BothProgramsReportNonFilesInTheirOwnWordsAndEndWithStatusOne)
 }
 
 TEST_F(FileSafety, ARefusedRunLeavesTheOlderFilesWhole) {
-  dir.Write("r.dem", "an older result");
+  dir.Write("r.dem", "-1\nan older result");
   dir.Write("temp.cam", "an older script");
   fs::remove(dir.Path("room.log"));
   EXPECT_EQ(Run("no-such-folder/r.dem", "temp.cam", true), RunOutcome::Refused);
   EXPECT_EQ(dir.Read("temp.cam"), "an older script");
   EXPECT_EQ(Run("r.dem", "no-such-folder/temp.cam", true), RunOutcome::Refused);
-  EXPECT_EQ(dir.Read("r.dem"), "an older result");
+  EXPECT_EQ(dir.Read("r.dem"), "-1\nan older result");
   EXPECT_TRUE(Leftovers().empty());
   // A result written through a symbolic link lands in its target; the link stays.
   fs::create_symlink("r.dem", dir.Path("to-r.dem"));
   EXPECT_EQ(Run("to-r.dem"), RunOutcome::Done);
   EXPECT_TRUE(fs::is_symlink(dir.Path("to-r.dem")));
-  EXPECT_NE(dir.Read("r.dem"), "an older result");
+  EXPECT_NE(dir.Read("r.dem"), "-1\nan older result");
 }
 
 class LongRefilm : public ::testing::Test {
@@ -198,14 +198,14 @@ TEST_F(LongRefilm, AKilledRunLeavesTheOlderResultWholeAndAnInterruptedOneNoTempo
     for (const auto& entry : fs::directory_iterator(dir.Root())) {
       if (entry.path().filename().string().front() == '.') fs::remove(entry.path());
     }
-    dir.Write("r.dem", "an older result");
+    dir.Write("r.dem", "-1\nan older result");
     const test::ProgramOutcome killed =
         KilledAfter(static_cast<int>(whole.count() * attempt.percent / 100), attempt.signal);
     if (killed.signal == 0) continue;  // it was done before the signal came
     ++interrupted;
     // Older or complete, never cut: a signal may come after the rename.
     const std::string result = dir.Read("r.dem");
-    EXPECT_TRUE(result == "an older result" || result == dir.Read("whole.dem")) << result.size();
+    EXPECT_TRUE(result == "-1\nan older result" || result == dir.Read("whole.dem")) << result.size();
     if (attempt.signal == SIGKILL) continue;
     EXPECT_EQ(killed.signal, attempt.signal);  // it ends as the signal asked
     for (const auto& entry : fs::directory_iterator(dir.Root())) {
@@ -227,14 +227,14 @@ TEST_F(LongRefilm, TwoRunsRacingOnOneNameLeaveOneCompleteResult) {
 }
 
 TEST_F(LongRefilm, AFailedWriteIsAnErrorAndLeavesTheOlderResultWhole) {
-  dir.Write("r.dem", "an older result");
+  dir.Write("r.dem", "-1\nan older result");
   // Files of at most 1 MB; the signal that the limit sends is ignored, so
   // the write itself fails.
   const test::ProgramOutcome outcome =
       test::RunProgram({test::CliProgram(), "long.dem", "a.cam", "r.dem"}, dir.Root(), "trap '' XFSZ; ulimit -f 1024;");
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.err, "Error: The destination file \"r.dem\" can't be written: File too large.\n");
-  EXPECT_EQ(dir.Read("r.dem"), "an older result");
+  EXPECT_EQ(dir.Read("r.dem"), "-1\nan older result");
 }
 
 TEST_F(LongRefilm, AFullDiskIsAnErrorNotADamagedSource) {

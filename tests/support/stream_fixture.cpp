@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "autogen/script_mark.h"
 #include "refilm/message_loop.h"
 
 namespace cw::test {
@@ -106,6 +107,11 @@ InFolder::~InFolder() {
 std::string ReadText(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string GeneratedBody(const std::string& text) {
+  if (!IsUneditedGeneratedScript(text)) return "(not the generator's) " + text;
+  return text.substr(text.find('\n') + 1);
 }
 
 bool ScratchDir::Exists(const std::string& name) const { return std::filesystem::exists(Path(name)); }

@@ -93,4 +93,8 @@ class InFolder {
 // The whole of a file, or nothing when it cannot be read.
 std::string ReadText(const std::string& name);
 
+// A generated script's text below the generator's first line; the text
+// itself, marked as such, when that line is missing or does not match.
+std::string GeneratedBody(const std::string& text);
+
 }  // namespace cw::test
