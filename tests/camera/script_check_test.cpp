@@ -147,6 +147,11 @@ TEST(ScriptCheck, TheCommandLineWithAndWithoutADemo) {
   EXPECT_EQ(out, file + "3: the demo never updates entity 9: there are no eyes to look through\n" + file +
                      "5: the sound none/such.wav is in no sound list of the demo: the refilm adds it, and the game "
                      "plays it only if its data has sound/none/such.wav\n");
+  // A follow of an entity the demo never moves waits for it.
+  dir.Write("follow.cam", "0 follow e99 100 20\n5 orbit p 100 10 4\n");
+  EXPECT_EQ(run({dir.Path("follow.cam"), "--demo", dir.Path("example.dem")}, out), kExitRefused);
+  EXPECT_EQ(out,
+            dir.Path("follow.cam") + ":1: the demo never updates entity 99: the camera waits for it where it stands\n");
   // The game data has the sound: no mistake.
   std::filesystem::create_directories(dir.Path("quake/id1"));
   dir.Write("quake/id1/pak0.pak", test::MakePak({{"sound/none/such.wav", "RIFF"}}));
