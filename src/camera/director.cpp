@@ -1,6 +1,7 @@
 #include "camera/director.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/entity_table.h"
 #include "camera/keyframe_curve.h"
@@ -67,6 +68,10 @@ void RunMove(DirectorState& director, CCommand& move, const EntityTable& entitie
   director.cameraOrigin = Between(start, end, MoveFraction(move, demoTime));
 }
 
+// A curve or a shot through numbers near the largest float has no number
+// for its point: the camera then holds where it is rather than going nowhere.
+bool Finite(const Vec3& point) { return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]); }
+
 // Keyframe `index` of the run at the head of `list`, or nullptr past the
 // run's end.
 const CCommand* RunKeyframe(const CommandList& list, int index) {
@@ -119,7 +124,7 @@ bool KeyframeStep(KeyframeRun& run, CommandList& list, const Vec3& current, cons
 void RunGlide(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
   Vec3 point{};
   if (KeyframeStep(director.glide, positions, director.cameraOrigin, entities, demoTime, point)) {
-    director.cameraOrigin = point;
+    if (Finite(point)) director.cameraOrigin = point;
     return;
   }
   // After its last keyframe the camera stands there, as at a stay's point.
@@ -154,13 +159,15 @@ void RunEntityShot(DirectorState& director, CommandList& positions, const Entity
   const TrackList* track = entities.Track(head.coord.entity[0]);
   // Until the entity has been somewhere the camera stays where it is.
   if (track == nullptr) return;
+  Vec3 place = director.cameraOrigin;
   if (head.word == ScriptWord::Follow) {
     const FollowShot shot{head.coord.entity[0], head.param1, head.param2, head.param3};
-    FollowStep(director.follow, shot, *track, demoTime, director.cameraOrigin);
+    FollowStep(director.follow, shot, *track, demoTime, place);
   } else {
     const OrbitShot shot{head.coord.entity[0], head.param1, head.param2, head.param3};
-    OrbitStep(director.orbit, shot, *track, demoTime, director.cameraOrigin);
+    OrbitStep(director.orbit, shot, *track, demoTime, place);
   }
+  if (Finite(place)) director.cameraOrigin = place;
 }
 
 void PositionCommand(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
@@ -234,7 +241,10 @@ void RunSweep(DirectorState& director, CommandList& views, const EntityTable& en
 // way round wherever the point goes.
 void RunKeyframeView(DirectorState& director, CommandList& views, const EntityTable& entities, float demoTime) {
   director.viewFixed = false;
-  if (!KeyframeStep(director.sweep, views, director.lookAtPoint, entities, demoTime, director.lookAtPoint)) {
+  Vec3 point{};
+  const bool running = KeyframeStep(director.sweep, views, director.lookAtPoint, entities, demoTime, point);
+  if (Finite(point)) director.lookAtPoint = point;
+  if (!running) {
     // After its last keyframe the camera keeps looking there, as at a
     // view's point.
     CCommand& last = views.Head();

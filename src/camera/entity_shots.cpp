@@ -99,7 +99,10 @@ bool FollowStep(FollowState& state, const FollowShot& shot, const TrackList& tra
   const TrackPoint* now = track.At(demoTime);
   if (now == nullptr) return false;
   const Vec3 entity = Place(*now);
-  if (!state.placed || state.entity != shot.entity) {
+  // A state that lost its numbers (a shot near the largest float) starts afresh.
+  const bool lost = !std::isfinite(state.yaw.value + state.yaw.speed + state.reach.value + state.reach.speed +
+                                   state.rise.value + state.rise.speed);
+  if (!state.placed || state.entity != shot.entity || lost) {
     state = FollowState{};
     state.entity = shot.entity;
     ReadTravel(state, track, *now, demoTime);
@@ -135,6 +138,12 @@ bool OrbitStep(OrbitState& state, const OrbitShot& shot, const TrackList& track,
     state.startReach = std::hypot(dx, dy);
     state.startAngle = state.startReach >= 1 ? static_cast<float>(std::atan2(dy, dx) * kDegrees) : 0;
     state.startRise = camera[2] - entity[2];
+    // From a place too far for a number, the orbit starts on its circle.
+    if (!std::isfinite(state.startReach) || !std::isfinite(state.startRise)) {
+      state.startReach = shot.radius;
+      state.startRise = shot.height;
+      state.startAngle = 0;
+    }
     state.startTime = demoTime;
     state.started = true;
   }
