@@ -22,7 +22,7 @@ fail() {
 
 doc=share/doc/camwright
 expected=(bin/camwright-cli share/man/man1/camwright-cli.1.gz
-  $doc/README.md $doc/docs/dialog.png $doc/docs/preview-example.svg $doc/example.cam $doc/cwbox.log $doc/copyright $doc/changelog.gz)
+  $doc/README.md $doc/docs/dialog.png $doc/docs/preview-example.svg $doc/example.cam $doc/cinematic.cam $doc/cwbox.log $doc/copyright $doc/changelog.gz)
 programs=(camwright-cli)
 if [ "$gui" = ON ]; then
   expected+=(bin/camwright share/man/man1/camwright.1.gz share/applications/camwright.desktop

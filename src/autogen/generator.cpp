@@ -31,10 +31,18 @@ void WriteLine(std::ostream& script, const std::string& line) { script << line <
 
 // Where the chase camera stands: behind the player and above.
 constexpr std::string_view kChasePoint = "p~0.3 p~0.3 p+30";
+// The follow of --follow-chase: about as far behind as the player runs in
+// 0.3 s, and as high.
+constexpr std::string_view kChaseFollow = "p 96 30";
 
-void WriteChaseCamera(std::ostream& script) {
+std::string ChaseLine(const RefilmContext& context, const std::string& time) {
+  if (context.options.followChase) return ScriptLineText(time, ScriptWord::Follow, kChaseFollow);
+  return ScriptLineText(time, ScriptWord::Stay, kChasePoint);
+}
+
+void WriteChaseCamera(const RefilmContext& context, std::ostream& script) {
   WriteLine(script, ScriptLineText("0", ScriptWord::Stay, "p"));
-  WriteLine(script, ScriptLineText("1.5", ScriptWord::Stay, kChasePoint));
+  WriteLine(script, ChaseLine(context, "1.5"));
 }
 
 // The camera goes to zone `next` as the player enters it.
@@ -110,7 +118,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
 
   // A demo without server info names no map: the chase camera.
   if (!context.parser.serverInfoSeen || zoneFile == nullptr) {
-    WriteChaseCamera(script);
+    WriteChaseCamera(context, script);
     return true;
   }
   ReadDispositionFile(*zoneFile, zones);
@@ -125,7 +133,7 @@ bool GeneratePasses(RefilmContext& context, GeneratorState& state, ZoneTables& z
       // would be taken in the first level already. The rest of the demo is
       // still read for the exits of its levels.
       firstLevel = false;
-      WriteLine(script, ScriptLineText(FormatTime(lastTime), ScriptWord::Stay, kChasePoint));
+      WriteLine(script, ChaseLine(context, FormatTime(lastTime)));
     }
     if (firstLevel) WriteScriptStep(context, state, zones, script);
   }

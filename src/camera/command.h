@@ -40,6 +40,9 @@ class CommandList {
   const CCommand& Head() const { return items.front(); }
   CCommand& Tail() { return items.back(); }
   const CCommand& Tail() const { return items.back(); }
+  // The command `index` places after the head; the caller keeps within Count().
+  CCommand& At(int index) { return items[static_cast<std::size_t>(index)]; }
+  const CCommand& At(int index) const { return items[static_cast<std::size_t>(index)]; }
   void RemoveHead() { items.pop_front(); }
   void RemoveAll() { items.clear(); }
   auto begin() { return items.begin(); }

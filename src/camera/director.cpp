@@ -1,8 +1,10 @@
 #include "camera/director.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/entity_table.h"
+#include "camera/keyframe_curve.h"
 
 namespace cw {
 namespace {
@@ -66,10 +68,116 @@ void RunMove(DirectorState& director, CCommand& move, const EntityTable& entitie
   director.cameraOrigin = Between(start, end, MoveFraction(move, demoTime));
 }
 
+// A curve or a shot through numbers near the largest float has no number
+// for its point: the camera then holds where it is rather than going nowhere.
+bool Finite(const Vec3& point) { return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]); }
+
+// Keyframe `index` of the run at the head of `list`, or nullptr past the
+// run's end.
+const CCommand* RunKeyframe(const CommandList& list, int index) {
+  if (index >= list.Count() || list.At(index).word != list.Head().word) return nullptr;
+  return &list.At(index);
+}
+
+Keyframe KeyframeNow(const CCommand& command, const Vec3& base, const EntityTable& entities, float demoTime) {
+  Keyframe keyframe{command.startTime, base};
+  Evaluate(command.coord, keyframe.at, entities, demoTime);
+  return keyframe;
+}
+
+// The head of `list` is a keyframe whose time has come. Moves the run on
+// past the keyframes whose next one's time has come too, and puts the
+// curve's point now into `point`. False at the run's last keyframe: `point`
+// is that keyframe's, where the run stays.
+bool KeyframeStep(KeyframeRun& run, CommandList& list, const Vec3& current, const EntityTable& entities, float demoTime,
+                  Vec3& point) {
+  if (!run.running) {
+    run = KeyframeRun{};
+    run.running = true;
+    run.base = current;
+  }
+  for (const CCommand* next = RunKeyframe(list, 1); next != nullptr && next->startTime <= demoTime;
+       next = RunKeyframe(list, 1)) {
+    run.before = list.Head().coord;
+    run.beforeTime = list.Head().startTime;
+    run.hasBefore = true;
+    list.RemoveHead();
+  }
+  // Every keyframe is evaluated anew each block, so that one at an entity
+  // follows it.
+  const Keyframe from = KeyframeNow(list.Head(), run.base, entities, demoTime);
+  const CCommand* next = RunKeyframe(list, 1);
+  if (next == nullptr) {
+    point = from.at;
+    run.running = false;
+    return false;
+  }
+  const Keyframe to = KeyframeNow(*next, run.base, entities, demoTime);
+  Keyframe before{run.beforeTime, run.base};
+  if (run.hasBefore) Evaluate(run.before, before.at, entities, demoTime);
+  const CCommand* afterCommand = RunKeyframe(list, 2);
+  const Keyframe after = afterCommand ? KeyframeNow(*afterCommand, run.base, entities, demoTime) : Keyframe{};
+  point = KeyframeCurve(run.hasBefore ? &before : nullptr, from, to, afterCommand ? &after : nullptr, demoTime);
+  return true;
+}
+
+void RunGlide(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
+  Vec3 point{};
+  if (KeyframeStep(director.glide, positions, director.cameraOrigin, entities, demoTime, point)) {
+    if (Finite(point)) director.cameraOrigin = point;
+    return;
+  }
+  // After its last keyframe the camera stands there, as at a stay's point.
+  FreezeNowAxes(positions.Head().coord, director.glide.base);
+  TakePosition(director, positions, entities, demoTime);
+}
+
+bool IsEntityShot(ScriptWord word) { return word == ScriptWord::Follow || word == ScriptWord::Orbit; }
+
+// A follow or orbit runs until the next position command's time. It ends
+// with the camera where it is; the next command is taken in the next block,
+// as every command of a list is.
+bool EndShot(DirectorState& director, CommandList& positions, float demoTime) {
+  if (positions.Count() < 2 || positions.At(1).startTime > demoTime) return false;
+  const CCommand& next = positions.At(1);
+  // A follow of the same entity carries on from where this one stands.
+  if (next.word != ScriptWord::Follow || next.coord.entity[0] != positions.Head().coord.entity[0]) {
+    director.follow.placed = false;
+  }
+  director.orbit.started = false;
+  CCoord here;
+  here.offset = director.cameraOrigin;
+  director.cameraPlace = here;
+  director.moveStart = here;
+  positions.RemoveHead();
+  return true;
+}
+
+void RunEntityShot(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
+  if (EndShot(director, positions, demoTime)) return;
+  const CCommand& head = positions.Head();
+  const TrackList* track = entities.Track(head.coord.entity[0]);
+  // Until the entity has been somewhere the camera stays where it is.
+  if (track == nullptr) return;
+  Vec3 place = director.cameraOrigin;
+  if (head.word == ScriptWord::Follow) {
+    const FollowShot shot{head.coord.entity[0], head.param1, head.param2, head.param3};
+    FollowStep(director.follow, shot, *track, demoTime, place);
+  } else {
+    const OrbitShot shot{head.coord.entity[0], head.param1, head.param2, head.param3};
+    OrbitStep(director.orbit, shot, *track, demoTime, place);
+  }
+  if (Finite(place)) director.cameraOrigin = place;
+}
+
 void PositionCommand(DirectorState& director, CommandList& positions, const EntityTable& entities, float demoTime) {
   if (!HeadHasCome(positions, demoTime)) return;
   CCommand& head = positions.Head();
-  if (head.word == ScriptWord::Move && !IsOver(head, demoTime)) {
+  if (IsKeyframe(head.word)) {
+    RunGlide(director, positions, entities, demoTime);
+  } else if (IsEntityShot(head.word)) {
+    RunEntityShot(director, positions, entities, demoTime);
+  } else if (head.word == ScriptWord::Move && !IsOver(head, demoTime)) {
     RunMove(director, head, entities, demoTime);
   } else {
     TakePosition(director, positions, entities, demoTime);
@@ -129,9 +237,31 @@ void RunSweep(DirectorState& director, CommandList& views, const EntityTable& en
   }
 }
 
+// The camera looks at the point on the run's curve, so it turns the short
+// way round wherever the point goes.
+void RunKeyframeView(DirectorState& director, CommandList& views, const EntityTable& entities, float demoTime) {
+  director.viewFixed = false;
+  Vec3 point{};
+  const bool running = KeyframeStep(director.sweep, views, director.lookAtPoint, entities, demoTime, point);
+  if (Finite(point)) director.lookAtPoint = point;
+  if (!running) {
+    // After its last keyframe the camera keeps looking there, as at a
+    // view's point.
+    CCommand& last = views.Head();
+    FreezeNowAxes(last.coord, director.sweep.base);
+    director.viewTarget = last.coord;
+    director.previousTarget = last.coord;
+    director.viewFixed = true;
+    views.RemoveHead();
+  }
+  LookAt(director.lookAtPoint, director.cameraOrigin, director.cameraAngles);
+}
+
 void ViewCommand(DirectorState& director, CommandList& views, const EntityTable& entities, float demoTime) {
   if (!HeadHasCome(views, demoTime)) return;
-  if (IsGradual(views.Head().word)) {
+  if (IsKeyframe(views.Head().word)) {
+    RunKeyframeView(director, views, entities, demoTime);
+  } else if (IsGradual(views.Head().word)) {
     RunSweep(director, views, entities, demoTime);
   } else {
     TakeView(director, views);

@@ -5,10 +5,24 @@
 #include "base/vec3.h"
 #include "camera/command.h"
 #include "camera/coord.h"
+#include "camera/entity_shots.h"
 
 namespace cw {
 
 class EntityTable;
+
+// A run of keyframes under way in a list (glide or sweep lines).
+struct KeyframeRun {
+  bool running = false;
+  // The keyframe before the list's head, which shapes the curve's velocity
+  // at the head; none at the run's first keyframe, which is at rest.
+  bool hasBefore = false;
+  CCoord before;
+  float beforeTime = 0;
+  // What a "now" axis of the run's keyframes reads: the camera's place, or
+  // the point it looked at, when the run began.
+  Vec3 base{0, 0, 0};
+};
 
 struct DirectorState {
   Vec3 cameraOrigin{0, 0, 0};
@@ -23,6 +37,10 @@ struct DirectorState {
   bool turning = false;
   float currentRoll = 0;
   int eyesEntity = 0;
+  KeyframeRun glide;
+  KeyframeRun sweep;
+  FollowState follow;
+  OrbitState orbit;
 };
 
 // Every field back to its initial value except cameraAngles.

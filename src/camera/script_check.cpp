@@ -73,6 +73,15 @@ std::string DescribeAxis(const CCoord& coord, std::size_t axis) {
   return text;
 }
 
+// A run of keyframe lines (glide, sweep) in one list.
+struct RunState {
+  const ScriptWordRow* word = nullptr;  // nullptr: no run is open
+  int firstLine = 0;
+  int lines = 0;
+  float lastTime = 0;
+  int lastLine = 0;
+};
+
 struct ListState {
   bool any = false;
   float lastTime = 0;
@@ -104,6 +113,10 @@ class Checker {
       Line(text);
       if (HasTabBetweenWords(text)) OneTabFinding(before);
     }
+    for (RunState& run : runs) EndRun(run);
+    // A run is judged when it ends, below the lines after its first.
+    std::stable_sort(result.findings.begin(), result.findings.end(),
+                     [](const ScriptFinding& a, const ScriptFinding& b) { return a.line < b.line; });
     return std::move(result);
   }
 
@@ -160,7 +173,9 @@ class Checker {
       return;
     }
     if (Stored()) {
-      Order(row->list, line.time);
+      const bool keyframe = ContinuesRun(*row);
+      Order(row->list, line.time, !keyframe);
+      Run(*row, line.time, keyframe);
       result.times.push_back({current, line.time});
     }
     switch (row->form) {
@@ -184,6 +199,10 @@ class Checker {
         break;
       case ArgumentForm::Entity:
         Eyes(line);
+        break;
+      case ArgumentForm::Chase:
+      case ArgumentForm::Circle:
+        EntityShot(line, *row);
         break;
     }
   }
@@ -212,10 +231,10 @@ class Checker {
   }
 
   // A command of `list` at `time`: lines of one list run in their order,
-  // whatever their times say.
-  void Order(ScriptList list, float time) {
+  // whatever their times say. The keyframes of a run have their own word.
+  void Order(ScriptList list, float time, bool report = true) {
     ListState& state = StateOf(list);
-    if (state.any && time < state.lastTime) {
+    if (report && state.any && time < state.lastTime) {
       Report("the time " + Number(time) + " is earlier than " + Number(state.lastTime) + " on line " +
              std::to_string(state.lastLine) + " of the same list (" + WordsOfList(list) +
              "): the line still runs after that one");
@@ -226,6 +245,92 @@ class Checker {
   }
 
   ListState& StateOf(ScriptList list) { return states[static_cast<std::size_t>(list)]; }
+
+  // --- keyframe runs ------------------------------------------------------
+
+  RunState& RunOf(ScriptList list) { return runs[static_cast<std::size_t>(list)]; }
+
+  bool ContinuesRun(const ScriptWordRow& row) { return row.keyframe && RunOf(row.list).word == &row; }
+
+  // Every command of a list either continues the run open in it or ends it.
+  void Run(const ScriptWordRow& row, float time, bool continues) {
+    RunState& run = RunOf(row.list);
+    if (continues) {
+      if (!(time > run.lastTime)) {
+        Report("the " + std::string(row.name) + " at " + Number(time) + " is not after the " + std::string(row.name) +
+               " of line " + std::to_string(run.lastLine) + " at " + Number(run.lastTime) +
+               ": the keyframes of a run go forward in time, and the " + std::string(Subject(row)) +
+               " jumps to this one");
+      }
+      ++run.lines;
+    } else {
+      EndRun(run);
+      if (!row.keyframe) return;
+      run.word = &row;
+      run.firstLine = current;
+      run.lines = 1;
+    }
+    run.lastTime = time;
+    run.lastLine = current;
+  }
+
+  void EndRun(RunState& run) {
+    if (run.word != nullptr && run.lines == 1) {
+      const std::string word(run.word->name);
+      result.findings.push_back({run.firstLine, "a " + word + " alone is no curve: the " +
+                                                    std::string(Subject(*run.word)) +
+                                                    " cuts to its point and stays there (a run is two " + word +
+                                                    " lines or more in a row of its list)"});
+    }
+    run = RunState{};
+  }
+
+  static std::string_view Subject(const ScriptWordRow& row) { return row.list == ScriptList::View ? "view" : "camera"; }
+
+  // --- follow and orbit ---------------------------------------------------
+
+  void EntityShot(const ScriptLine& line, const ScriptWordRow& row) {
+    const bool follow = row.word == ScriptWord::Follow;
+    const EntityShotWords shot = ReadEntityShotWords(line.arguments);
+    const std::string word = Quote(line.word);
+    const char* size = follow ? "distance" : "radius";
+    const std::string needs = follow ? " needs an entity (p or eN), a distance and a height, and may give the seconds "
+                                       "of its time constant"
+                                     : " needs an entity (p or eN), a radius, a height and the seconds of a turn";
+    if (shot.head.empty() || shot.count < (follow ? 2 : 3)) {
+      Report(word + needs + ": the line is passed over");
+      return;
+    }
+    const int written = WrittenEntity(shot.head);
+    if (shot.head != "p" && written < 0) {
+      Report("the entity " + Quote(shot.head) + " is neither p nor eN: the line is passed over");
+      return;
+    }
+    if (shot.entity == 0) {
+      Report(Quote(shot.head) + " names no entity a script can follow (1 to " + std::to_string(kHighestEntity) +
+             "): the line is passed over");
+      return;
+    }
+    const char* names[3] = {size, "height", follow ? "time constant" : "seconds of a turn"};
+    for (int index = 0; index < shot.count; ++index) {
+      const std::string_view token = shot.tokens[static_cast<std::size_t>(index)];
+      if (!IsDecimal(token)) {
+        Report("the " + std::string(names[index]) + " " + Quote(token) + " reads as " +
+               Number(shot.numbers[static_cast<std::size_t>(index)]));
+      }
+    }
+    const float seconds = shot.count >= 3 ? shot.numbers[2] : 1;
+    if (!(shot.numbers[0] > 0)) {
+      Report("the " + std::string(size) + " " + Quote(shot.tokens[0]) + " is not above 0: the line is passed over");
+    } else if (follow ? !(seconds > 0) : seconds == 0) {
+      Report("the " + std::string(names[2]) + " " + Quote(shot.tokens[2]) + (follow ? " is not above 0" : " is 0") +
+             ": the line is passed over");
+    }
+    if (!shot.rest.empty()) Report(Quote(shot.rest) + " after the " + std::string(row.name) + "'s numbers is ignored");
+    if (lists.position.Empty()) return;
+    NewTail(row, line);
+    result.entities.push_back({current, shot.entity, false, true});
+  }
 
   void NewTail(const ScriptWordRow& row, const ScriptLine& line) {
     ListState& state = StateOf(row.list);
@@ -454,6 +559,7 @@ class Checker {
   std::unique_ptr<EntityTable> entities;
   CommandLists lists;
   std::array<ListState, kScriptListCount> states{};
+  std::array<RunState, kScriptListCount> runs{};
   int current = 0;
   ScriptCheck result;
 };

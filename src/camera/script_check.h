@@ -20,6 +20,7 @@ struct ScriptEntityUse {
   int line = 0;
   int entity = 0;
   bool eyes = false;  // an eyes line: the camera's own number is no mistake there
+  bool shot = false;  // a follow or orbit, which waits for the entity to be somewhere
 };
 
 // A sound name as the refilm will ask the game for it ("misc/talk.wav").

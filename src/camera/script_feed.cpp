@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "camera/command.h"
+#include "camera/entity_shots.h"
 #include "camera/script_line.h"
 #include "camera/script_parser.h"
 
@@ -22,11 +23,26 @@ void KeepTail(CommandList& list) {
 float LagOfTail(const CommandList& list) {
   if (list.Empty()) return 0;
   const CCoord& coord = list.Tail().coord;
-  float lag = 0;
+  float lag = list.Tail().word == ScriptWord::Follow ? kFollowTravelWindow : 0;
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (coord.entity[axis] > 0) lag = std::max(lag, coord.lag[axis]);
   }
   return lag;
+}
+
+// A list whose head has come needs the command after it; a run of
+// keyframes needs the two keyframes after those whose time has come, as
+// the curve toward the next one bends toward the one after it.
+bool NeedsMore(const CommandList& list, float demoTime) {
+  if (list.Count() < 2) return true;
+  const ScriptWord word = list.Head().word;
+  if (!IsKeyframe(word)) return false;
+  int ahead = 0;
+  for (const CCommand& command : list) {
+    if (command.word != word) return false;
+    if (command.startTime > demoTime) ++ahead;
+  }
+  return ahead < 2;
 }
 
 }  // namespace
@@ -81,7 +97,7 @@ void ScriptFeed::ReadFor(float demoTime) {
   while (EarliestAhead() <= demoTime && ReadLine()) {
   }
   for (CommandList* list : {&lists.position, &lists.view, &lists.roll, &lists.palette}) {
-    while (!list->Empty() && list->Head().startTime <= demoTime && list->Count() < 2 && ReadLine()) {
+    while (!list->Empty() && list->Head().startTime <= demoTime && NeedsMore(*list, demoTime) && ReadLine()) {
     }
   }
 }

@@ -9,8 +9,9 @@
 // The lists look the same to every stage that takes from them as when the
 // whole script is read first: every line whose time has come is read, a
 // list whose head has come always holds the command after it too (so that
-// the head's end is known), and a line is read while its list still holds
-// the commands it closes or turns from. Reading further ahead than that is
+// the head's end is known), a run of keyframes the two keyframes after
+// those whose time has come (the curve bends toward them), and a line is
+// read while its list still holds the commands it closes or turns from. Reading further ahead than that is
 // always safe; a script whose lines are out of time order is simply read
 // further ahead.
 

@@ -3,6 +3,7 @@
 // of the event list's commands (the other lists' handlers live beside the
 // line reader).
 
+#include <array>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -29,6 +30,18 @@ bool ReadScriptLine(std::istream& script, std::string& line);
 std::string_view TrimScriptLine(std::string_view line);
 // Time, word and arguments; false when the line has no word after its time.
 bool SplitScriptLine(std::string_view text, ScriptLine& line);
+
+// The words of a follow or orbit line: "p 120 40 0.5". The reader and the
+// checker split it alike.
+struct EntityShotWords {
+  std::string_view head;
+  int entity = 0;  // p is the player, eN entity N; 0 for anything else
+  std::array<std::string_view, 3> tokens{};
+  std::array<float, 3> numbers{0, 0, 0};
+  int count = 0;          // numbers written, at most three
+  std::string_view rest;  // what stands after the third number
+};
+EntityShotWords ReadEntityShotWords(std::string_view arguments);
 
 // Each stores nothing when the line is malformed: a message without both its
 // double quotes, a text line with no space after its kind, a sound with an empty

@@ -5,8 +5,11 @@
 #include <istream>
 #include <string>
 
+#include "base/entity_table.h"
+#include "base/protocol.h"
 #include "camera/command.h"
 #include "camera/coord.h"
+#include "camera/entity_shots.h"
 #include "camera/script_line.h"
 #include "camera/script_number.h"
 
@@ -35,6 +38,33 @@ bool SplitScriptLine(std::string_view text, ScriptLine& line) {
   line.word = rest.substr(0, wordEnd);
   line.arguments = wordEnd == std::string_view::npos ? std::string_view{} : rest.substr(wordEnd + 1);
   return true;
+}
+
+EntityShotWords ReadEntityShotWords(std::string_view arguments) {
+  EntityShotWords shot;
+  std::size_t from = 0;
+  for (int index = 0; from <= arguments.size() && index < 5; ++index) {
+    const std::size_t space = arguments.find(' ', from);
+    const std::string_view token =
+        arguments.substr(from, space == std::string_view::npos ? std::string_view::npos : space - from);
+    from = space == std::string_view::npos ? arguments.size() + 1 : space + 1;
+    if (index == 0) {
+      shot.head = token;
+      if (token == "p") shot.entity = kPlayerEntity;
+      if (token.size() > 1 && token.front() == 'e' &&
+          token.find_first_not_of("0123456789", 1) == std::string_view::npos) {
+        const int entity = ReadWholeNumber(token.substr(1));
+        shot.entity = EntityTable::Tracked(entity) ? entity : 0;
+      }
+    } else if (index <= 3) {
+      shot.tokens[static_cast<std::size_t>(index - 1)] = token;
+      shot.numbers[static_cast<std::size_t>(index - 1)] = ReadNumber(token);
+      shot.count = index;
+    } else {
+      shot.rest = arguments.substr(from - token.size() - 1);
+    }
+  }
+  return shot;
 }
 
 namespace {
@@ -95,6 +125,27 @@ void AddPalette(const ScriptLine& line, ScriptWord word, CommandList& palettes) 
   palettes.Append(palette);
 }
 
+// A follow or orbit: the entity, then its numbers. A line without the
+// numbers its word needs, or whose distance, radius or time makes no shot,
+// stores nothing.
+void AddEntityShot(const ScriptLine& line, ScriptWord word, CommandList& positions, EntityTable& entities) {
+  const EntityShotWords shot = ReadEntityShotWords(line.arguments);
+  const bool follow = word == ScriptWord::Follow;
+  if (shot.entity == 0 || shot.count < 2 || (!follow && shot.count < 3)) return;
+  const float seconds = shot.count >= 3 ? shot.numbers[2] : kDefaultFollowSeconds;
+  if (!(shot.numbers[0] > 0) || (follow ? !(seconds > 0) : seconds == 0)) return;
+  CloseTail(positions, line.time);
+  CCommand command;
+  command.word = word;
+  command.startTime = line.time;
+  for (int& axis : command.coord.entity) axis = shot.entity;
+  entities.Reference(shot.entity);
+  command.param1 = shot.numbers[0];
+  command.param2 = shot.numbers[1];
+  command.param3 = seconds;
+  positions.Append(command);
+}
+
 // An end line closes the newest command of the list of the word it names,
 // whatever that command's word.
 void EndCommand(const ScriptLine& line, CommandLists& lists) {
@@ -133,6 +184,10 @@ void HandleLine(const ScriptLine& line, CommandLists& lists, EntityTable& entiti
       break;
     case ArgumentForm::Entity:
       AddEyes(line, row->word, list);
+      break;
+    case ArgumentForm::Chase:
+    case ArgumentForm::Circle:
+      AddEntityShot(line, row->word, list, entities);
       break;
   }
 }

@@ -30,7 +30,11 @@ enum class ScriptWord : unsigned char {
   Text,
   Subtitle,
   Sound,
-  Eyes
+  Eyes,
+  Glide,
+  Sweep,
+  Follow,
+  Orbit
 };
 
 // The list a word's commands join. The commands of a list take effect one
@@ -48,6 +52,8 @@ enum class ArgumentForm : unsigned char {
   QuotedText,   // a message in double quotes: "Hello"
   Sound,        // a source, a name in double quotes, settings: p "misc/talk" v0.5
   Entity,       // an entity number, or nothing for the player: "7"
+  Chase,        // an entity, a distance, a height and a time constant if wanted: p 120 40 0.5
+  Circle,       // an entity, a radius, a height and the seconds of a turn: e5 200 64 -8
 };
 
 struct ScriptWordRow {
@@ -60,25 +66,32 @@ struct ScriptWordRow {
   // The command goes over during its time from where the commands before it
   // left its list to its own target, rather than at once.
   bool gradual;
+  // Consecutive commands of the word in its list are the keyframes of one
+  // smooth curve.
+  bool keyframe;
 };
 
 // The checker names the words of a list in the order of their rows ("stay,
 // move, cut"), and the words an end closes likewise.
-inline constexpr std::array<ScriptWordRow, 14> kScriptWords = {{
-    {ScriptWord::Stay, "stay", ScriptList::Position, ArgumentForm::Point, false, false},
-    {ScriptWord::Move, "move", ScriptList::Position, ArgumentForm::Point, true, true},
-    {ScriptWord::Cut, "cut", ScriptList::Position, ArgumentForm::Point, false, false},
-    {ScriptWord::View, "view", ScriptList::View, ArgumentForm::Point, false, false},
-    {ScriptWord::Pan, "pan", ScriptList::View, ArgumentForm::Point, true, true},
-    {ScriptWord::Turn, "turn", ScriptList::View, ArgumentForm::Point, true, true},
-    {ScriptWord::Palette, "palette", ScriptList::Palette, ArgumentForm::Colour, false, false},
-    {ScriptWord::Fade, "fade", ScriptList::Palette, ArgumentForm::Colour, true, true},
-    {ScriptWord::Roll, "roll", ScriptList::Roll, ArgumentForm::Angle, true, true},
-    {ScriptWord::Lean, "lean", ScriptList::Roll, ArgumentForm::Angle, false, false},
-    {ScriptWord::Text, "text", ScriptList::Event, ArgumentForm::KindAndText, false, false},
-    {ScriptWord::Subtitle, "subtitle", ScriptList::Event, ArgumentForm::QuotedText, false, false},
-    {ScriptWord::Sound, "sound", ScriptList::Event, ArgumentForm::Sound, false, false},
-    {ScriptWord::Eyes, "eyes", ScriptList::Event, ArgumentForm::Entity, false, false},
+inline constexpr std::array<ScriptWordRow, 18> kScriptWords = {{
+    {ScriptWord::Stay, "stay", ScriptList::Position, ArgumentForm::Point, false, false, false},
+    {ScriptWord::Move, "move", ScriptList::Position, ArgumentForm::Point, true, true, false},
+    {ScriptWord::Cut, "cut", ScriptList::Position, ArgumentForm::Point, false, false, false},
+    {ScriptWord::View, "view", ScriptList::View, ArgumentForm::Point, false, false, false},
+    {ScriptWord::Pan, "pan", ScriptList::View, ArgumentForm::Point, true, true, false},
+    {ScriptWord::Turn, "turn", ScriptList::View, ArgumentForm::Point, true, true, false},
+    {ScriptWord::Palette, "palette", ScriptList::Palette, ArgumentForm::Colour, false, false, false},
+    {ScriptWord::Fade, "fade", ScriptList::Palette, ArgumentForm::Colour, true, true, false},
+    {ScriptWord::Roll, "roll", ScriptList::Roll, ArgumentForm::Angle, true, true, false},
+    {ScriptWord::Lean, "lean", ScriptList::Roll, ArgumentForm::Angle, false, false, false},
+    {ScriptWord::Text, "text", ScriptList::Event, ArgumentForm::KindAndText, false, false, false},
+    {ScriptWord::Subtitle, "subtitle", ScriptList::Event, ArgumentForm::QuotedText, false, false, false},
+    {ScriptWord::Sound, "sound", ScriptList::Event, ArgumentForm::Sound, false, false, false},
+    {ScriptWord::Eyes, "eyes", ScriptList::Event, ArgumentForm::Entity, false, false, false},
+    {ScriptWord::Glide, "glide", ScriptList::Position, ArgumentForm::Point, false, false, true},
+    {ScriptWord::Sweep, "sweep", ScriptList::View, ArgumentForm::Point, false, false, true},
+    {ScriptWord::Follow, "follow", ScriptList::Position, ArgumentForm::Chase, false, false, false},
+    {ScriptWord::Orbit, "orbit", ScriptList::Position, ArgumentForm::Circle, false, false, false},
 }};
 
 constexpr bool ScriptWordsInOrder() {
@@ -103,6 +116,7 @@ constexpr const ScriptWordRow* FindScriptWord(std::string_view name) {
 constexpr const ScriptWordRow& RowOf(ScriptWord word) { return kScriptWords[static_cast<std::size_t>(word)]; }
 constexpr std::string_view NameOf(ScriptWord word) { return RowOf(word).name; }
 constexpr bool IsGradual(ScriptWord word) { return RowOf(word).gradual; }
+constexpr bool IsKeyframe(ScriptWord word) { return RowOf(word).keyframe; }
 
 // "stay, move, cut": the words of a list.
 std::string WordsOfList(ScriptList list);

@@ -17,6 +17,7 @@ constexpr Switch kSwitches[] = {
     {"centerprint-time", &RefilmOptions::centerprintTime},
     {"fade-out", &RefilmOptions::fadeOut},
     {"exit-time", &RefilmOptions::printExitTime},
+    {"follow-chase", &RefilmOptions::followChase},
     {"bleeding", &RefilmOptions::playerBleeding},
     {"remove-centerprints", &RefilmOptions::removeCenterprint},
     {"remove-prints", &RefilmOptions::removePrint},
@@ -147,6 +148,9 @@ std::string RefilmOptionsHelp() {
              {"--centerprint-time", "show the demo time in the middle of the screen (off)"},
              {"--fade-out", "fade to black from the intermission on; the result ends 5 seconds after it (on)"},
              {"--exit-time", "print the exact exit time shortly before the exit, with a generated script (on)"},
+             {"--follow-chase",
+              "a generated script chases the player with a follow that keeps its distance "
+              "and swings round behind him, not with a point where he was 0.3 s ago (off)"},
              {"--bleeding", "blood at the player while the health is below 100 (on)"},
              {"--remove-centerprints", "drop the messages printed in the middle of the screen (on)"},
              {"--remove-prints", "drop the usual printed messages (on)"},

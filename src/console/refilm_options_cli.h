@@ -22,6 +22,7 @@ inline constexpr OptionSpec kRefilmOptions[] = {
     {"centerprint-time", 0, false, true},
     {"fade-out", 0, false, true},
     {"exit-time", 0, false, true},
+    {"follow-chase", 0, false, true},
     {"bleeding", 0, false, true},
     {"remove-centerprints", 0, false, true},
     {"remove-prints", 0, false, true},

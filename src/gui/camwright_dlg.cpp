@@ -89,6 +89,7 @@ void CCamwrightDlg::CreateControls() {
   sourceDemo_ = NewField("sourceDemo", this);
   scriptFile_ = NewField("scriptFile", this);
   generateScript_ = NewCheckBox("Generate automaticly", "generateScript", this);
+  followChase_ = NewCheckBox("Follow chase", "followChase", this);
   resultDemo_ = NewField("resultDemo", this);
   playWhenDone_ = NewCheckBox("Play when done", "playWhenDone", this);
   centerprintTime_ = NewCheckBox("Centerprint time each frame", "centerprintTime", this);
@@ -117,6 +118,7 @@ void CCamwrightDlg::CreateControls() {
   const QList<QWidget*> tabChain = {sourceDemo_,
                                     scriptFile_,
                                     generateScript_,
+                                    followChase_,
                                     resultDemo_,
                                     playWhenDone_,
                                     centerprintTime_,
@@ -180,7 +182,10 @@ void CCamwrightDlg::ArrangeControls() {
   files->addLayout(sourceRow, 0, 1);
   files->addWidget(scriptLabel, 1, 0);
   files->addWidget(scriptFile_, 1, 1);
-  files->addWidget(generateScript_, 1, 2);
+  auto* generateRow = new QHBoxLayout;
+  generateRow->addWidget(generateScript_);
+  generateRow->addWidget(followChase_);
+  files->addLayout(generateRow, 1, 2);
   files->addWidget(resultLabel, 2, 0);
   files->addWidget(resultDemo_, 2, 1);
   files->addWidget(playWhenDone_, 2, 2);
@@ -273,6 +278,7 @@ void CCamwrightDlg::ConnectHandlers() {
 bool CCamwrightDlg::ReadControls() {
   RefilmOptions& options = options_;
   options.generateScript = generateScript_->isChecked();
+  options.followChase = followChase_->isChecked();
   options.playWhenDone = playWhenDone_->isChecked();
   options.resultDemo = FileNameOf(resultDemo_);
   options.scriptFile = FileNameOf(scriptFile_);
@@ -313,6 +319,7 @@ bool CCamwrightDlg::ReadFrameRate() {
 void CCamwrightDlg::WriteControls() {
   const RefilmOptions& options = options_;
   generateScript_->setChecked(options.generateScript);
+  followChase_->setChecked(options.followChase);
   playWhenDone_->setChecked(options.playWhenDone);
   SetText(resultDemo_, FieldTextOfFileName(options.resultDemo));
   SetText(scriptFile_, FieldTextOfFileName(options.scriptFile));

@@ -88,6 +88,7 @@ class CCamwrightDlg : public QDialog {
   QPushButton* browse_ = nullptr;
   QLineEdit* scriptFile_ = nullptr;
   QCheckBox* generateScript_ = nullptr;
+  QCheckBox* followChase_ = nullptr;  // a generated chase is a follow
   QLineEdit* resultDemo_ = nullptr;
   QCheckBox* playWhenDone_ = nullptr;
   QCheckBox* centerprintTime_ = nullptr;

@@ -65,6 +65,7 @@ void PreviewCollector::BlockDone(const RefilmContext& context) {
     picture.camera.push_back(
         {time, director.cameraOrigin, director.cameraAngles, eyes == 0 || eyes == context.edits.cameraEntity});
   }
+  if (director.sweep.running && Finite(director.lookAtPoint)) picture.sweeps.push_back({time, director.lookAtPoint});
   TakeMarks(context);
 }
 

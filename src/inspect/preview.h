@@ -53,6 +53,7 @@ struct PreviewPicture {
   std::vector<TimedPoint> player;
   std::vector<std::pair<int, std::vector<TimedPoint>>> followed;  // by entity number
   std::vector<CameraSample> camera;
+  std::vector<TimedPoint> sweeps;  // the looked-at point while a run of sweeps leads it
   std::vector<CommandMark> marks;
   std::vector<ZoneBox> zones;
   std::vector<FloorPolygon> floors;

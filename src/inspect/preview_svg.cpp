@@ -174,6 +174,7 @@ class Drawing {
     PlayerPath();
     Followed();
     CameraPath();
+    SweepPath();
     LookStrokes();
     TimeMarks();
     CommandMarks();
@@ -234,6 +235,9 @@ class Drawing {
     }
     for (const CommandMark& mark : picture.marks) {
       if (range.Holds(mark.time)) note(mark.at);
+    }
+    for (const TimedPoint& point : picture.sweeps) {
+      if (range.Holds(point.time)) note(point.at);
     }
     if (low[0] > high[0]) {
       for (const FloorPolygon& floor : picture.floors) {
@@ -424,6 +428,26 @@ class Drawing {
            "stroke-linejoin=\"round\">\n"
         << casing << "</g>\n"
         << way;
+  }
+
+  // Where a run of sweeps leads the eyes: a dashed way with hollow time
+  // dots, thinner than the camera's own.
+  void SweepPath() {
+    if (picture.sweeps.empty()) return;
+    std::vector<std::pair<float, Vec3>> points;
+    for (const TimedPoint& point : picture.sweeps) points.emplace_back(point.time, point.at);
+    out << TimedWay(points, kCameraJump, "stroke-width=\"1.5\" stroke-dasharray=\"5 3\"");
+    const double step = TimeStep(endTime - startTime, kTimeMarks);
+    double next = std::ceil(startTime / step) * step;
+    out << "<g fill=\"#ffffff\" stroke-width=\"1.2\">\n";
+    for (const TimedPoint& point : picture.sweeps) {
+      if (!range.Holds(point.time) || point.time < next) continue;
+      next = std::floor(point.time / step) * step + step;
+      const Point at = ToPixels(point.at);
+      out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"2.2\" stroke=\"" << ColourAt(point.time)
+          << "\"/>\n";
+    }
+    out << "</g>\n";
   }
 
   void LookStrokes() {

@@ -43,8 +43,9 @@ void CheckAgainstDemo(ScriptCheck& check, const DemoInfo& demo, const std::strin
   for (const ScriptEntityUse& use : check.entities) {
     if (use.entity <= 0 || (use.eyes && use.entity == kCameraEntity) || Updated(demo, use.entity)) continue;
     findings.push_back({use.line, "the demo never updates entity " + std::to_string(use.entity) +
-                                      (use.eyes ? ": there are no eyes to look through"
-                                                : ": it stands nowhere, and its axes read as their offsets")});
+                                      (use.eyes   ? ": there are no eyes to look through"
+                                       : use.shot ? ": the camera waits for it where it stands"
+                                                  : ": it stands nowhere, and its axes read as their offsets")});
   }
   // The clock starts again with each level: a line timed after the end of
   // every level is never taken.

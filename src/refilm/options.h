@@ -25,6 +25,9 @@ struct RefilmOptions {
   bool fadeOut = true;
   bool removeOutsideFov = false;
   bool printExitTime = true;
+  // A generated script chases the player with a follow, which keeps its
+  // distance and swings round, instead of a point behind him in time.
+  bool followChase = false;
   std::string runBy;
   std::string filmingBy;
   bool setFps = false;

@@ -53,7 +53,8 @@ const Line kMistakes[] = {
     {"5 end fade", "'end fade' closes the palette of line 21, which is no fade"},
     {"5 end zoom", "'end zoom' closes nothing: an end closes a move, pan, turn, fade or roll"},
     {"5 end move", "'end move' closes the cut of line 14, which is no move"},
-    {"1 stay 0 0 0", "the time 1 is earlier than 5 on line 24 of the same list (stay, move, cut)"},
+    {"1 stay 0 0 0",
+     "the time 1 is earlier than 5 on line 24 of the same list (stay, move, cut, glide, follow, orbit)"},
     {"6 subtitle Hi", "the subtitle needs its text in double quotes"},
     {"7 roll 10", ""},
     {"8 end roll", ""},
@@ -79,9 +80,11 @@ std::map<int, std::string> Findings(const std::string& script) {
 TEST(ScriptCheck, ListsAreNamedByTheirWords) {
   const std::map<int, std::string> findings = Findings(
       "0 end turn\n5 view p\n1 pan p\n5 roll 1\n1 lean 2\n5 palette 1 2 3 4\n1 fade 1 2 3 4\n5 eyes\n1 eyes\n");
-  EXPECT_EQ(findings.at(1), "'end turn' has nothing to close: no line of view, pan, turn comes before it\n");
-  const std::pair<int, const char*> lists[] = {
-      {3, "(view, pan, turn)"}, {5, "(roll, lean)"}, {7, "(palette, fade)"}, {9, "(text, subtitle, sound, eyes)"}};
+  EXPECT_EQ(findings.at(1), "'end turn' has nothing to close: no line of view, pan, turn, sweep comes before it\n");
+  const std::pair<int, const char*> lists[] = {{3, "(view, pan, turn, sweep)"},
+                                               {5, "(roll, lean)"},
+                                               {7, "(palette, fade)"},
+                                               {9, "(text, subtitle, sound, eyes)"}};
   for (const auto& [line, words] : lists) EXPECT_NE(findings.at(line).find(words), std::string::npos) << line;
 }
 
@@ -144,6 +147,11 @@ TEST(ScriptCheck, TheCommandLineWithAndWithoutADemo) {
   EXPECT_EQ(out, file + "3: the demo never updates entity 9: there are no eyes to look through\n" + file +
                      "5: the sound none/such.wav is in no sound list of the demo: the refilm adds it, and the game "
                      "plays it only if its data has sound/none/such.wav\n");
+  // A follow of an entity the demo never moves waits for it.
+  dir.Write("follow.cam", "0 follow e99 100 20\n5 orbit p 100 10 4\n");
+  EXPECT_EQ(run({dir.Path("follow.cam"), "--demo", dir.Path("example.dem")}, out), kExitRefused);
+  EXPECT_EQ(out,
+            dir.Path("follow.cam") + ":1: the demo never updates entity 99: the camera waits for it where it stands\n");
   // The game data has the sound: no mistake.
   std::filesystem::create_directories(dir.Path("quake/id1"));
   dir.Write("quake/id1/pak0.pak", test::MakePak({{"sound/none/such.wav", "RIFF"}}));

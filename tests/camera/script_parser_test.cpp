@@ -273,7 +273,7 @@ TEST_F(ScriptTest, PaletteNumbers) {
 TEST_F(ScriptTest, EveryWordJoinsItsList) {
   for (const ScriptWordRow& row : kScriptWords) {
     SCOPED_TRACE(std::string(row.name));
-    const char* arguments[] = {"p", "5", "1 2 3 4", "print \"x\"", "\"x\"", "\"a\"", "3"};
+    const char* arguments[] = {"p", "5", "1 2 3 4", "print \"x\"", "\"x\"", "\"a\"", "3", "p 120 40", "e5 200 64 -8"};
     lists.RemoveAll();
     Read("1 " + std::string(row.name) + " " + arguments[static_cast<int>(row.form)] + "\n");
     ASSERT_EQ(lists.Of(row.list).Count(), 1);

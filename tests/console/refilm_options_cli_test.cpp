@@ -194,6 +194,19 @@ TEST_F(OptionBytes, GenerateWritesTheNamedScriptAndExitTimeFollowsIt) {
   EXPECT_EQ(noExitTime.find("Exact exit time was "), std::string::npos);
 }
 
+// Without a zone file the generated chase is a point behind the player in
+// time, or with --follow-chase (as the dialog's box) a follow; the same either way.
+TEST_F(OptionBytes, FollowChaseWritesAFollowWhereTheChaseWas) {
+  test::InFolder inside(dir.Root());
+  const std::string follow = ThroughCommandLine({"--generate", "--follow-chase"}, "made.cam");
+  EXPECT_NE(dir.Read("made.cam").find("\n1.5 follow p 96 30\n"), std::string::npos) << dir.Read("made.cam");
+  EXPECT_TRUE(follow == ThroughOptions([](RefilmOptions& o) { o.followChase = true; }, "made.cam", true));
+  const std::string chase = ThroughCommandLine({"--generate", "--no-follow-chase"}, "made.cam");
+  EXPECT_NE(dir.Read("made.cam").find("\n1.5 stay p~0.3 p~0.3 p+30\n"), std::string::npos);
+  EXPECT_TRUE(chase == ThroughOptions(nullptr, "made.cam", true));
+  EXPECT_TRUE(chase != follow);
+}
+
 // "play" in the current folder gets the result's name as one word, however
 // the name is spelled; nothing plays unless asked.
 TEST(PlayOption, PlaysTheResultByItsExactName) {

@@ -83,6 +83,7 @@ struct CheckOption {
 };
 const CheckOption kChecks[] = {
     {"generateScript", "Generate automaticly", &RefilmOptions::generateScript, true},
+    {"followChase", "Follow chase", &RefilmOptions::followChase, false},
     {"playWhenDone", "Play when done", &RefilmOptions::playWhenDone, true},
     {"centerprintTime", "Centerprint time each frame", &RefilmOptions::centerprintTime, false},
     {"fadeOut", "Fade out at exit", &RefilmOptions::fadeOut, true},
@@ -179,6 +180,7 @@ class DialogTest : public QObject {
     const QStringList expected = {"sourceDemo",
                                   "scriptFile",
                                   "generateScript",
+                                  "followChase",
                                   "resultDemo",
                                   "playWhenDone",
                                   "centerprintTime",

@@ -88,6 +88,18 @@ TEST_F(Preview, TheExampleFilmIsValidSvgThatRenders) {
   EXPECT_TRUE(Has(late, ">140 stay<"));
 }
 
+// The camera operator's words: glides, the follow and the orbit on the
+// camera's way, the sweeps' looked-at point as a dashed way of its own.
+TEST_F(Preview, TheCinematicFilmDrawsItsSweeps) {
+  ASSERT_EQ(Run({"example.dem", kSource + "/examples/cinematic.cam", "cine.svg", "--to", "40"}).exitStatus, 0);
+  const std::string svg = dir.Read("cine.svg");
+  for (const char* piece :
+       {">1 glide<", ">8 glide<", ">10 follow<", ">18 sweep<", ">30 orbit<", "stroke-dasharray=\"5 3\""}) {
+    EXPECT_TRUE(Has(svg, piece)) << piece;
+  }
+  EXPECT_EQ(XmlProblem(dir.Path("cine.svg")), "");
+}
+
 TEST_F(Preview, WritesThePictureAndNothingElseOrRefuses) {
   // A generated script stays in memory.
   ASSERT_EQ(Run({"example.dem", "gen.svg"}).exitStatus, 0);
