@@ -10,6 +10,7 @@
 #include "console/preview_command.h"
 #include "console/progress.h"
 #include "console/refilm_options_cli.h"
+#include "console/shots_command.h"
 #include "console/stop_signals.h"
 #include "console/version.h"
 #include "run/context.h"
@@ -26,6 +27,7 @@ constexpr const char* kUsage =
     "  or:  camwright-cli info [--entities] [--json] DEMO.dem...\n"
     "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
     "  or:  camwright-cli preview SOURCE.dem [SCRIPT.cam] OUT.svg\n"
+    "  or:  camwright-cli shots DEMO --at T[,T...] --out DIR\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -47,7 +49,8 @@ constexpr const char* kHelp =
     "\n"
     "The subcommands info, check and preview look before a refilm: what a demo\n"
     "holds and which entity is which, what the script reader makes of each line,\n"
-    "and a picture of the camera's way. Each answers --help.\n"
+    "and a picture of the camera's way. shots shows a demo through a Quake\n"
+    "engine. Each answers --help.\n"
     "\n"
     "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
     "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
@@ -166,10 +169,23 @@ constexpr Subcommand kSubcommands[] = {
     {"check", CheckCommand}, {"preview", PreviewCommand},
 };
 
+// The subcommands that make pictures through an engine, which they start.
+struct FilmSubcommand {
+  std::string_view word;
+  int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs);
+};
+
+constexpr FilmSubcommand kFilmSubcommands[] = {{"shots", ShotsCommand}};
+
 }  // namespace
 
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+               Programs* programs) {
   if (program == Program::CommandLine && !arguments.empty()) {
+    for (const FilmSubcommand& subcommand : kFilmSubcommands) {
+      if (arguments.front() != subcommand.word) continue;
+      return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err, programs);
+    }
     for (const Subcommand& subcommand : kSubcommands) {
       if (arguments.front() != subcommand.word) continue;
       return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);

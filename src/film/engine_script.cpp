@@ -82,10 +82,12 @@ EngineScript WriteEngineScript(const FramePlan& plan, const DemoTimeline& timeli
   Writer writer(stem);
   if (plan.frames.empty()) return writer.Done();
   // Before playback: the engine as fast as it draws, no console lines timed
-  // by the wall clock, the first frame's time.
+  // by the wall clock, the console gone at once when the level comes, the
+  // first frame's time.
   writer.Line("host_maxfps 1000");
   writer.Line("vid_vsync 0");
   writer.Line("con_notifytime -1");
+  writer.Line("scr_conspeed 100000");
   writer.Line("host_framerate " + plan.frames[0].step);
   writer.Line(Refresh(plan.frames[0].drawn));
   writer.EndFrame();

@@ -121,4 +121,10 @@ Found FindEncoder(const Environment& environment) {
 
 bool HasDisplay(const Environment& environment) { return !Variable(environment, "DISPLAY").empty(); }
 
+Found ChooseDisplay(const Environment& environment) {
+  Found virtualDisplay = FindVirtualDisplay(environment);
+  if (!virtualDisplay.path.empty() || !HasDisplay(environment)) return virtualDisplay;
+  return {};
+}
+
 }  // namespace cw

@@ -45,6 +45,11 @@ Found FindEncoder(const Environment& environment);
 // Whether a window can be shown: an X display is named.
 bool HasDisplay(const Environment& environment);
 
+// Where the engine draws: on a virtual display of its own when Xvfb is
+// installed (the same pictures wherever it runs, and no window in the
+// way), else on the display at hand (`path` empty).
+Found ChooseDisplay(const Environment& environment);
+
 inline constexpr const char* kDebianGameFolder = "/usr/share/games/quake";
 
 }  // namespace cw

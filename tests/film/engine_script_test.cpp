@@ -62,7 +62,7 @@ TEST(EngineScript, EachFrameTakesThePictureOfTheOneBeforeAndSetsTheStepOfTheOneA
   ASSERT_EQ(frames.size(), 6u);
   // Before playback: the first frame's time and drawing.
   EXPECT_EQ(frames[0], (std::vector<std::string>{"host_maxfps 1000", "vid_vsync 0", "con_notifytime -1",
-                                                 "host_framerate 0.1", "r_norefresh 0"}));
+                                                 "scr_conspeed 100000", "host_framerate 0.1", "r_norefresh 0"}));
   EXPECT_EQ(frames[1], (std::vector<std::string>{"playdemo film.dem", "host_framerate 1"}));
   // The texts of block 1, read in frame 0, run in frame 1, without the picture the demo asked for.
   EXPECT_EQ(frames[2], (std::vector<std::string>{"bf", "r_norefresh 1", "host_framerate 0.05"}));
