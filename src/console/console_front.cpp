@@ -10,6 +10,7 @@
 #include "console/preview_command.h"
 #include "console/progress.h"
 #include "console/refilm_options_cli.h"
+#include "console/render_command.h"
 #include "console/shots_command.h"
 #include "console/stop_signals.h"
 #include "console/version.h"
@@ -28,6 +29,7 @@ constexpr const char* kUsage =
     "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
     "  or:  camwright-cli preview SOURCE.dem [SCRIPT.cam] OUT.svg\n"
     "  or:  camwright-cli shots DEMO --at T[,T...] --out DIR\n"
+    "  or:  camwright-cli render DEMO OUT.mp4\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -49,8 +51,9 @@ constexpr const char* kHelp =
     "\n"
     "The subcommands info, check and preview look before a refilm: what a demo\n"
     "holds and which entity is which, what the script reader makes of each line,\n"
-    "and a picture of the camera's way. shots shows a demo through a Quake\n"
-    "engine. Each answers --help.\n"
+    "and a picture of the camera's way. shots and render show a demo through a\n"
+    "Quake engine: pictures at chosen times, a video with its sound. Each\n"
+    "answers --help.\n"
     "\n"
     "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
     "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
@@ -175,7 +178,7 @@ struct FilmSubcommand {
   int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs);
 };
 
-constexpr FilmSubcommand kFilmSubcommands[] = {{"shots", ShotsCommand}};
+constexpr FilmSubcommand kFilmSubcommands[] = {{"shots", ShotsCommand}, {"render", RenderCommand}};
 
 }  // namespace
 
