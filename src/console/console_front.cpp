@@ -65,7 +65,9 @@ constexpr const char* kHelp =
     "      --generate             write SCRIPT.cam from the demo first, as the\n"
     "                             dialog's \"Generate automaticly\" does; the\n"
     "                             two-name form always generates temp.cam\n"
-    "      --play                 run \"play RESULT.dem\" when done (off)\n"
+    "      --play                 play the result when done: \"play RESULT.dem\" when\n"
+    "                             there is a program play, else in the Quake\n"
+    "                             engine (off)\n"
     "  -h, --help                 print this help and exit\n"
     "      --version              print the version and exit\n"
     "      --                     end the options: every word after it is a name\n"
@@ -115,13 +117,16 @@ constexpr const char* kDialogHelpEnd =
 
 }  // namespace
 
-int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+                  Programs* programs) {
   const bool dialog = program == Program::Dialog;
   const char* usage = dialog ? kDialogUsage : kUsage;
   const Arguments parsed = ParseArguments(arguments);
   switch (parsed.request) {
     case Request::Help:
-      out << usage << (dialog ? kDialogHelp : kHelp) << RefilmOptionsHelp();
+      out << usage << (dialog ? kDialogHelp : kHelp) << "Play and video options:\n"
+          << FilmFormHelp() << '\n'
+          << RefilmOptionsHelp();
       if (!dialog) out << '\n' << BatchOptionsHelp();
       out << (dialog ? kDialogHelpEnd : kHelpEnd);
       return out.flush() ? kExitDone : kExitRefused;
@@ -141,8 +146,11 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
   auto context = std::make_unique<Context>();
   context->options = parsed.options;
   ProgressConsolePlatform platform(out, err, context->options.sourceDemo);
+  platform.SetProgramRunner(programs);
   StopSignals stopSignals;
-  switch (RefilmDemoSafely(*context, platform)) {
+  const RunOutcome outcome = RefilmDemoSafely(*context, platform);
+  if (context->videoFailed) return kExitRefused;
+  switch (outcome) {
     case RunOutcome::Done:
       return kExitDone;
     case RunOutcome::DoneWithProblems:
@@ -156,8 +164,8 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
 
 namespace {
 
-int Refilm(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  return RefilmCommand(arguments, out, err, Program::CommandLine);
+int Refilm(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs) {
+  return RefilmCommand(arguments, out, err, Program::CommandLine, programs);
 }
 
 // The subcommands of camwright-cli, by their first word. A first word that is
@@ -168,17 +176,19 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"refilm", Refilm},      {"batch", BatchCommand},     {"info", InfoCommand},
-    {"check", CheckCommand}, {"preview", PreviewCommand},
+    {"info", InfoCommand},
+    {"check", CheckCommand},
+    {"preview", PreviewCommand},
 };
 
-// The subcommands that make pictures through an engine, which they start.
+// The subcommands that may start other programs: the engine, the encoder.
 struct FilmSubcommand {
   std::string_view word;
   int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs);
 };
 
-constexpr FilmSubcommand kFilmSubcommands[] = {{"shots", ShotsCommand}, {"render", RenderCommand}};
+constexpr FilmSubcommand kFilmSubcommands[] = {
+    {"refilm", Refilm}, {"batch", BatchCommand}, {"shots", ShotsCommand}, {"render", RenderCommand}};
 
 }  // namespace
 
@@ -194,7 +204,7 @@ int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std
       return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
     }
   }
-  return RefilmCommand(arguments, out, err, program);
+  return RefilmCommand(arguments, out, err, program, programs);
 }
 
 }  // namespace cw

@@ -20,6 +20,7 @@ int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std
                Program program = Program::CommandLine, Programs* programs = nullptr);
 
 // The refilm alone: the bare form and the subcommand "refilm".
-int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program);
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+                  Programs* programs = nullptr);
 
 }  // namespace cw

@@ -119,6 +119,16 @@ Found FindEncoder(const Environment& environment) {
           "ffmpeg)."};
 }
 
+std::string FindPlayProgram(const Environment& environment) {
+  if (IsExecutableFile("play")) return "./play";
+  const std::string path = FindProgram("play", environment);
+  if (path.empty()) return {};
+  std::error_code error;
+  const fs::path real = fs::canonical(path, error);
+  if (!error && real.filename() == "sox") return {};
+  return path;
+}
+
 bool HasDisplay(const Environment& environment) { return !Variable(environment, "DISPLAY").empty(); }
 
 Found ChooseDisplay(const Environment& environment) {

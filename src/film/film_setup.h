@@ -50,6 +50,12 @@ bool HasDisplay(const Environment& environment);
 // way), else on the display at hand (`path` empty).
 Found ChooseDisplay(const Environment& environment);
 
+// The program "play" that a user provides to play results: an executable of
+// that name in the current folder, else the first along PATH. The play that
+// Debian's sox package installs (a link to sox, which plays sound files) is
+// none. Empty when there is none.
+std::string FindPlayProgram(const Environment& environment);
+
 inline constexpr const char* kDebianGameFolder = "/usr/share/games/quake";
 
 }  // namespace cw

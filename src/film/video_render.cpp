@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "film/demo_timeline.h"
+#include "film/film_setup.h"
 #include "film/sound_track.h"
 #include "film/video_encoder.h"
 #include "inspect/game_map.h"
@@ -42,6 +44,30 @@ class Encoding : public FilmWatcher {
 };
 
 }  // namespace
+
+std::string VideoNameFor(const std::string& demo) {
+  return std::filesystem::path(demo).replace_extension(".mp4").string();
+}
+
+bool PrepareRender(const std::string& demo, const std::string& game, const std::string& engine, RenderRequest& request,
+                   std::string& problem) {
+  const Environment environment = ProcessEnvironment();
+  const Found pieces[] = {FindEngine(engine, environment), FindGameData(game, environment), ChooseDisplay(environment),
+                          FindEncoder(environment)};
+  for (const Found& piece : pieces) {
+    if (!piece.problem.empty()) {
+      problem = piece.problem;
+      return false;
+    }
+  }
+  request.film.demo = demo;
+  request.film.engine = pieces[0].path;
+  request.film.id1 = pieces[1].path;
+  request.film.virtualDisplay = pieces[2].path;
+  request.encoder = pieces[3].path;
+  request.output = VideoNameFor(demo);
+  return true;
+}
 
 std::size_t FrameCount(double from, double to, int fps) {
   const double frames = std::round((to - from) * fps);

@@ -36,6 +36,16 @@ class RenderWatcher {
 
 FilmOutcome RenderVideo(RenderRequest request, Programs& programs, RenderWatcher& watcher, std::string& error);
 
+// The video of a demo: its name with ".mp4" for its extension, beside it.
+std::string VideoNameFor(const std::string& demo);
+
+// The engine, the game data, the display and the encoder for a video of
+// `demo` (the options' or the environment's, see film_setup.h), into
+// `request`, whose output is VideoNameFor(demo). False with the first
+// missing piece's sentence.
+bool PrepareRender(const std::string& demo, const std::string& game, const std::string& engine, RenderRequest& request,
+                   std::string& problem);
+
 // The frames of a render from `from` to `to` at `fps`: at least one.
 std::size_t FrameCount(double from, double to, int fps);
 

@@ -16,6 +16,8 @@
 #include "refilm/run_watcher.h"
 #include "run/context.h"
 #include "run/platform.h"
+#include "run/play_result.h"
+#include "run/result_video.h"
 #include "run/run_checks.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
@@ -52,6 +54,8 @@ class ReadProgress {
   }
 
   void StartPass(int pass) { current = pass; }
+  // A pass that tells its own share done, from 0 to 1.
+  void Share(double done) { platform.Progress((current + std::clamp(done, 0.0, 1.0)) / shares); }
 
   void At(std::streamoff bytesRead) {
     if (size <= 0 || bytesRead < 0) return;
@@ -118,14 +122,16 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
   return true;
 }
 
-void ReportDone(Context& context, Platform& platform) {
+// `video`: the name of the result's video when one was made.
+void ReportDone(Context& context, Platform& platform, const std::string& video) {
   const RefilmOptions& options = context.options;
+  const std::string made = video.empty() ? std::string() : " Its video is " + video + ".";
   if (context.run.streamProblems) {
     platform.MessageBox("There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
-                            ". However, the movie may be playable.",
+                            ". However, the movie may be playable." + made,
                         "Done", MessageKind::Report);
   } else if (!options.autoRun) {
-    platform.MessageBox(options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully.", "Done",
+    platform.MessageBox(options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully." + made, "Done",
                         MessageKind::Report);
   }
 }
@@ -175,8 +181,10 @@ class RefilmRun {
     using Step = std::optional<RunOutcome> (RefilmRun::*)();
     static constexpr Step kSteps[] = {&RefilmRun::CheckTheNames, &RefilmRun::Survey,        &RefilmRun::CheckTheDemo,
                                       &RefilmRun::Generate,      &RefilmRun::ReadTheScript, &RefilmRun::Stream,
-                                      &RefilmRun::Commit,        &RefilmRun::Report,        &RefilmRun::Play};
+                                      &RefilmRun::Commit,        &RefilmRun::Video,         &RefilmRun::Report,
+                                      &RefilmRun::Play};
     StartRun(context);
+    context.videoFailed = false;
     for (const Step step : kSteps) {
       if (const std::optional<RunOutcome> outcome = (this->*step)()) return *outcome;
     }
@@ -185,6 +193,8 @@ class RefilmRun {
 
  private:
   bool Writes() const { return watcher == nullptr; }
+  bool MakesVideo() const { return Writes() && options.makeVideo; }
+  int Passes() const { return (options.generateScript ? 3 : 2) + (MakesVideo() ? 1 : 0); }
   RunOutcome Outcome() const { return context.run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done; }
 
   std::optional<RunOutcome> CheckTheNames() {
@@ -193,7 +203,7 @@ class RefilmRun {
   }
 
   std::optional<RunOutcome> Survey() {
-    progress.Begin(options.sourceDemo, options.generateScript ? 3 : 2);
+    progress.Begin(options.sourceDemo, Passes());
     survey = SurveyDemo(options.sourceDemo, KeepGoing(platform, progress));
     if (survey.stopped) return RunOutcome::Stopped;
     return {};
@@ -286,15 +296,24 @@ class RefilmRun {
     return {};
   }
 
-  std::optional<RunOutcome> Report() {
-    ReportDone(context, platform);
+  // A failed video is told in its own "Error"; the result stays as it is.
+  std::optional<RunOutcome> Video() {
+    if (!MakesVideo()) return {};
+    progress.StartPass(options.generateScript ? 3 : 2);
+    context.videoFailed = !MakeResultVideo(
+        options, platform, [this](double done) { progress.Share(done); }, videoName);
     return {};
   }
 
+  std::optional<RunOutcome> Report() {
+    ReportDone(context, platform, videoName);
+    return {};
+  }
+
+  // An interrupt during the video leaves the result as it is, and plays nothing.
   std::optional<RunOutcome> Play() {
-    if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
-      platform.RunCommand("play " + options.resultDemo);
-    }
+    const bool play = options.autoRun ? options.playAfterAutoRun : options.playWhenDone;
+    if (play && !platform.StopRequested()) PlayResult(options, platform);
     return {};
   }
 
@@ -311,6 +330,7 @@ class RefilmRun {
   std::optional<InputFile> scriptSource;
   std::optional<ScriptFeed> scriptFeed;
   ReplacingFile result;
+  std::string videoName;
 };
 
 // Anything that escapes a run (a lack of memory, say) turned into an
