@@ -90,6 +90,7 @@ class CCamwrightDlg : public QDialog {
   QCheckBox* generateScript_ = nullptr;
   QLineEdit* resultDemo_ = nullptr;
   QCheckBox* playWhenDone_ = nullptr;
+  QCheckBox* makeVideo_ = nullptr;
   QCheckBox* centerprintTime_ = nullptr;
   QCheckBox* fadeOut_ = nullptr;
   QCheckBox* printExitTime_ = nullptr;

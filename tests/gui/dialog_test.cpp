@@ -84,6 +84,7 @@ struct CheckOption {
 const CheckOption kChecks[] = {
     {"generateScript", "Generate automaticly", &RefilmOptions::generateScript, true},
     {"playWhenDone", "Play when done", &RefilmOptions::playWhenDone, true},
+    {"makeVideo", "Make a video", &RefilmOptions::makeVideo, false},
     {"centerprintTime", "Centerprint time each frame", &RefilmOptions::centerprintTime, false},
     {"fadeOut", "Fade out at exit", &RefilmOptions::fadeOut, true},
     {"printExitTime", "Print exact exit time", &RefilmOptions::printExitTime, true},
@@ -181,6 +182,7 @@ class DialogTest : public QObject {
                                   "generateScript",
                                   "resultDemo",
                                   "playWhenDone",
+                                  "makeVideo",
                                   "centerprintTime",
                                   "fadeOut",
                                   "printExitTime",
