@@ -47,6 +47,24 @@ TEST(FindProgram, LooksAlongThePathAsTheShellDoes) {
   EXPECT_EQ(FindProgram("tool", With({{"PATH", "/nonexistent::"}})), "./tool");
 }
 
+// The user's play: in the current folder first, then along PATH; sox's play
+// (a link to sox, which plays sound files) is none.
+TEST(FindPlayProgram, TheUsersOwnButNotSoxs) {
+  test::ScratchDir sox;
+  test::ScratchDir own;
+  test::ScratchDir here;
+  MakeProgram(sox, "sox");
+  fs::create_symlink(sox.Path("sox"), sox.Path("play"));
+  MakeProgram(own, "play");
+  test::InFolder inHere(here.Root());
+  EXPECT_EQ(FindPlayProgram(With({{"PATH", sox.Root()}})), "");
+  EXPECT_EQ(FindPlayProgram(With({{"PATH", sox.Root() + ":" + own.Root()}})), "");
+  EXPECT_EQ(FindPlayProgram(With({{"PATH", own.Root() + ":" + sox.Root()}})), own.Path("play"));
+  EXPECT_EQ(FindPlayProgram(With({})), "");
+  MakeProgram(here, "play");
+  EXPECT_EQ(FindPlayProgram(With({{"PATH", sox.Root()}})), "./play");
+}
+
 TEST(FindEngine, TheOptionThenTheEnvironmentThenQuakeSpasm) {
   test::ScratchDir dir;
   MakeProgram(dir, "quakespasm");
