@@ -8,7 +8,7 @@ import re
 import sys
 
 # Lowest first; a floor may include the floors before it in this list.
-FLOORS = ["base", "map", "stream", "camera", "refilm", "autogen", "inspect", "run", "console", "system"]
+FLOORS = ["base", "map", "stream", "camera", "refilm", "autogen", "inspect", "film", "run", "console", "system"]
 # Floors that stand side by side and must not include each other.
 SIDE_BY_SIDE = {frozenset(["stream", "camera"]), frozenset(["stream", "map"]), frozenset(["camera", "map"])}
 

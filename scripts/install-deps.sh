@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev libgl-dev                      # the dialog program
   clang libclang-rt-14-dev                    # the fuzz targets
   quakespasm xvfb xauth libgl1-mesa-dri       # playing results in a real engine
+  ffmpeg                                      # videos of results, and the engine tests that check them
   help2man man-db gzip                        # the manual pages: written and checked
   desktop-file-utils shared-mime-info file    # the desktop entry, the MIME type, the icons checked
   dpkg-dev lintian                            # the Debian package: its dependencies, its checks

@@ -5,12 +5,15 @@
 
 #include "console/console_front.h"
 #include "console/stop_signals.h"
+#include "system/system_programs.h"
 #include "system/terminal_probe.h"
 
 int main(int argc, char** argv) {
   try {
     cw::MarkErrorStreamWhenTerminal();
-    const int status = cw::RunConsole(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    cw::SystemPrograms programs;
+    const int status = cw::RunConsole(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
+                                      cw::Program::CommandLine, &programs);
     cw::StopSignals::EndAsAsked();
     return status;
   } catch (...) {

@@ -21,6 +21,7 @@
 #include "console/progress.h"
 #include "console/refilm_options_cli.h"
 #include "console/stop_signals.h"
+#include "film/video_render.h"
 #include "refilm/option_values.h"
 #include "refilm/options.h"
 #include "run/context.h"
@@ -35,7 +36,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr OptionSpec kBatchOwn[] = {
-    {"out", 'o', true}, {"script", 0, true}, {"generate"}, {"jobs", 'j', true}, {"list", 0, true}, kHelpOption,
+    {"out", 'o', true},         {"script", 0, true}, {"generate"},        {"jobs", 'j', true}, {"list", 0, true},
+    {"render", 0, false, true}, {"game", 'g', true}, {"engine", 0, true}, kHelpOption,
 };
 constexpr auto kBatchOptions = WithRefilmOptions(kBatchOwn);
 constexpr int kMostJobs = 256;
@@ -90,6 +92,9 @@ struct Job {
   std::vector<std::string> warnings;
   std::string problems;
   std::atomic<double> fraction{0};
+  // With --render: the video made, or why none was.
+  std::string video;
+  std::string videoError;
 };
 
 // A refilm's messages kept with its demo, for the batch to report.
@@ -169,6 +174,8 @@ Asked ReadWords(const std::vector<std::string>& words, Plan& plan, std::string& 
       plan.jobs = *jobs;
     } else if (option.name == "list" && !ReadList(option.value, plan.demos, mistake)) {
       return Asked::Mistake;
+    } else {
+      ApplyFilmOption(option, plan.options);  // --render, --game, --engine
     }
   }
   if (plan.generate == !plan.script.empty()) {
@@ -264,6 +271,7 @@ void RunJob(Job& job, const Plan& plan) {
     options.generateScript = plan.generate;
     options.autoRun = true;
     options.playAfterAutoRun = false;
+    options.makeVideo = false;  // the batch makes the videos itself, one at a time
     JobPlatform platform(job);
     job.outcome = RefilmDemoSafely(*context, platform);
   } catch (const std::bad_alloc&) {
@@ -296,8 +304,9 @@ std::string JobLine(const Job& job, std::size_t ended, std::size_t count) {
 // The workers and the one thread that writes: lines, the bar, the summary.
 class Batch {
  public:
-  Batch(const Plan& asked, std::vector<std::unique_ptr<Job>>& demos, std::ostream& output, std::ostream& errors)
-      : plan(asked), jobs(demos), out(output), err(errors), bar(errors) {}
+  Batch(const Plan& asked, std::vector<std::unique_ptr<Job>>& demos, std::ostream& output, std::ostream& errors,
+        Programs* runner)
+      : plan(asked), jobs(demos), out(output), err(errors), bar(errors), programs(runner) {}
 
   int Run() {
     const Clock::time_point start = Clock::now();
@@ -324,6 +333,7 @@ class Batch {
     }
     Watch(start);
     for (std::thread& thread : threads) thread.join();
+    if (plan.options.makeVideo) MakeVideos();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return Summary(seconds);
   }
@@ -387,6 +397,60 @@ class Batch {
     err << JobLine(job, endedCount, jobs.size()) << '\n' << std::flush;
   }
 
+  // One video after another: the engine and the encoder each take the
+  // machine for themselves.
+  void MakeVideos() {
+    std::vector<Job*> made;
+    for (const auto& job : jobs) {
+      if (job->outcome == RunOutcome::Done || job->outcome == RunOutcome::DoneWithProblems) made.push_back(job.get());
+    }
+    for (std::size_t index = 0; index < made.size() && !StopSignals::Requested(); ++index) {
+      Job& job = *made[index];
+      VideoLine line(*this, job, index + 1, made.size());
+      RenderRequest request;
+      std::string problem;
+      if (programs == nullptr) {
+        job.videoError = "This program cannot start an engine.";
+      } else if (!PrepareRender(job.result, plan.options.gameFolder, plan.options.engineProgram, request, problem)) {
+        job.videoError = problem;
+      } else if (RenderVideo(request, *programs, line, problem) == FilmOutcome::Done) {
+        job.video = request.output;
+      } else {
+        job.videoError = problem.empty() ? "stopped" : problem;
+      }
+      line.Ended();
+    }
+  }
+
+  // The line of one video: its frames on the bar, then how it ended.
+  class VideoLine : public RenderWatcher {
+   public:
+    VideoLine(Batch& owner, Job& video, std::size_t index, std::size_t count)
+        : batch(owner), job(video), number("[video " + std::to_string(index) + "/" + std::to_string(count) + "] ") {}
+    bool StopRequested() override { return StopSignals::Requested(); }
+    void Progress(std::size_t done, std::size_t total) override {
+      if (!batch.bar.Active() || total == 0) return;
+      ProgressFigures figures;
+      figures.demos = static_cast<int>(total);
+      figures.demosDone = static_cast<int>(done);
+      batch.bar.Draw(figures);
+    }
+    void Warning(const std::string& text) override { job.warnings.push_back(text); }
+    void Ended() {
+      batch.bar.Clear();
+      batch.err << number
+                << (job.video.empty() ? "failed: " + job.result + ": " + job.videoError
+                                      : "done: " + job.result + " -> " + job.video)
+                << '\n'
+                << std::flush;
+    }
+
+   private:
+    Batch& batch;
+    Job& job;
+    std::string number;
+  };
+
   int Summary(double seconds) {
     std::size_t done = 0, problems = 0, refused = 0, stopped = 0;
     double bytes = 0;
@@ -428,8 +492,16 @@ class Batch {
     for (const auto& [warning, count] : warnings) {
       out << "Warning (" << count << (count == 1 ? " demo): " : " demos): ") << warning << '\n';
     }
+    std::size_t videos = 0, videoFailures = 0;
+    for (const auto& job : jobs) {
+      if (!job->video.empty()) ++videos;
+      if (job->videoError.empty()) continue;
+      ++videoFailures;
+      out << "Video failed: " << job->demo << ": " << job->videoError << '\n';
+    }
+    if (plan.options.makeVideo) out << "Videos: " << videos << " made, " << videoFailures << " failed.\n";
     out.flush();
-    if (refused > 0 || stopped > 0) return kExitRefused;
+    if (refused > 0 || stopped > 0 || videoFailures > 0) return kExitRefused;
     return problems > 0 ? kExitProblems : kExitDone;
   }
 
@@ -438,6 +510,7 @@ class Batch {
   std::ostream& out;
   std::ostream& err;
   ProgressBar bar;
+  Programs* programs;
   std::atomic<std::size_t> taken{0};
   std::mutex mutex;
   std::condition_variable changed;
@@ -457,6 +530,11 @@ std::string BatchRows() {
       {"--list FILE",
        "refilm the demos FILE names too, one a line (for lists too long for a command line; "
        "/dev/stdin reads them from standard input)"},
+      {"--render",
+       "also make each result into a video with its sound, DIR/NAME.mp4, once every demo is refilmed, one video "
+       "after another (see \"camwright-cli render --help\")"},
+      {"-g, --game DIR", "the Quake folder (holding id1/) for the videos; QUAKE_DIR does the same"},
+      {"--engine PROGRAM", "the Quake engine for the videos; CAMWRIGHT_ENGINE does the same (QuakeSpasm)"},
   });
 }
 
@@ -464,7 +542,7 @@ std::string BatchRows() {
 
 std::string BatchOptionsHelp() { return "Batch options:\n" + BatchRows(); }
 
-int BatchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int BatchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs) {
   Plan plan;
   std::string mistake;
   switch (ReadWords(arguments, plan, mistake)) {
@@ -484,7 +562,7 @@ int BatchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
     return kExitRefused;
   }
   std::vector<std::unique_ptr<Job>> jobs = MakeJobs(plan);
-  return Batch(plan, jobs, out, err).Run();
+  return Batch(plan, jobs, out, err, programs).Run();
 }
 
 }  // namespace cw

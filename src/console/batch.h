@@ -10,11 +10,16 @@
 
 namespace cw {
 
+class Programs;
+
 // The subcommand: `arguments` are the words after "batch". Per-demo lines
 // and the progress go to `err`, the summary to `out`. Returns the exit
 // status: 0 when every demo was refilmed, 2 when some were refilmed from a
 // damaged source, 1 when some were refused (or the batch itself was).
-int BatchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// With --render, each result's video is made once every demo is refilmed,
+// one after another, through `programs`.
+int BatchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 Programs* programs = nullptr);
 
 // The lines of --help for the batch's own options, headed "Batch options:".
 std::string BatchOptionsHelp();

@@ -10,6 +10,8 @@
 #include "console/preview_command.h"
 #include "console/progress.h"
 #include "console/refilm_options_cli.h"
+#include "console/render_command.h"
+#include "console/shots_command.h"
 #include "console/stop_signals.h"
 #include "console/version.h"
 #include "run/context.h"
@@ -26,6 +28,8 @@ constexpr const char* kUsage =
     "  or:  camwright-cli info [--entities | --at T | --timeline] [--json] DEMO.dem...\n"
     "  or:  camwright-cli check SCRIPT.cam [--demo DEMO.dem]\n"
     "  or:  camwright-cli preview SOURCE.dem [SCRIPT.cam] OUT.svg\n"
+    "  or:  camwright-cli shots DEMO --at T[,T...] --out DIR\n"
+    "  or:  camwright-cli render DEMO OUT.mp4\n"
     "  or:  camwright-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -48,7 +52,8 @@ constexpr const char* kHelp =
     "The subcommands info, check and preview look before a refilm: what a demo\n"
     "holds and which entity is which, where the player is at a moment and what\n"
     "happens when, what the script reader makes of each line, and a picture of\n"
-    "the camera's way. Each answers --help.\n"
+    "the camera's way. shots and render show a demo through a Quake engine:\n"
+    "pictures at chosen times, a video with its sound. Each answers --help.\n"
     "\n"
     "Options may stand anywhere before \"--\", as \"--name VALUE\" or\n"
     "\"--name=VALUE\". An option not given keeps the dialog's default: messages,\n"
@@ -60,7 +65,9 @@ constexpr const char* kHelp =
     "      --generate             write SCRIPT.cam from the demo first, as the\n"
     "                             dialog's \"Generate automaticly\" does; the\n"
     "                             two-name form always generates temp.cam\n"
-    "      --play                 run \"play RESULT.dem\" when done (off)\n"
+    "      --play                 play the result when done: \"play RESULT.dem\" when\n"
+    "                             there is a program play, else in the Quake\n"
+    "                             engine (off)\n"
     "  -h, --help                 print this help and exit\n"
     "      --version              print the version and exit\n"
     "      --                     end the options: every word after it is a name\n"
@@ -110,13 +117,16 @@ constexpr const char* kDialogHelpEnd =
 
 }  // namespace
 
-int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+                  Programs* programs) {
   const bool dialog = program == Program::Dialog;
   const char* usage = dialog ? kDialogUsage : kUsage;
   const Arguments parsed = ParseArguments(arguments);
   switch (parsed.request) {
     case Request::Help:
-      out << usage << (dialog ? kDialogHelp : kHelp) << RefilmOptionsHelp();
+      out << usage << (dialog ? kDialogHelp : kHelp) << "Play and video options:\n"
+          << FilmFormHelp() << '\n'
+          << RefilmOptionsHelp();
       if (!dialog) out << '\n' << BatchOptionsHelp();
       out << (dialog ? kDialogHelpEnd : kHelpEnd);
       return out.flush() ? kExitDone : kExitRefused;
@@ -136,8 +146,11 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
   auto context = std::make_unique<Context>();
   context->options = parsed.options;
   ProgressConsolePlatform platform(out, err, context->options.sourceDemo);
+  platform.SetProgramRunner(programs);
   StopSignals stopSignals;
-  switch (RefilmDemoSafely(*context, platform)) {
+  const RunOutcome outcome = RefilmDemoSafely(*context, platform);
+  if (context->videoFailed) return kExitRefused;
+  switch (outcome) {
     case RunOutcome::Done:
       return kExitDone;
     case RunOutcome::DoneWithProblems:
@@ -151,8 +164,8 @@ int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, 
 
 namespace {
 
-int Refilm(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  return RefilmCommand(arguments, out, err, Program::CommandLine);
+int Refilm(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs) {
+  return RefilmCommand(arguments, out, err, Program::CommandLine, programs);
 }
 
 // The subcommands of camwright-cli, by their first word. A first word that is
@@ -163,20 +176,35 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"refilm", Refilm},      {"batch", BatchCommand},     {"info", InfoCommand},
-    {"check", CheckCommand}, {"preview", PreviewCommand},
+    {"info", InfoCommand},
+    {"check", CheckCommand},
+    {"preview", PreviewCommand},
 };
+
+// The subcommands that may start other programs: the engine, the encoder.
+struct FilmSubcommand {
+  std::string_view word;
+  int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Programs* programs);
+};
+
+constexpr FilmSubcommand kFilmSubcommands[] = {
+    {"refilm", Refilm}, {"batch", BatchCommand}, {"shots", ShotsCommand}, {"render", RenderCommand}};
 
 }  // namespace
 
-int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program) {
+int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+               Programs* programs) {
   if (program == Program::CommandLine && !arguments.empty()) {
+    for (const FilmSubcommand& subcommand : kFilmSubcommands) {
+      if (arguments.front() != subcommand.word) continue;
+      return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err, programs);
+    }
     for (const Subcommand& subcommand : kSubcommands) {
       if (arguments.front() != subcommand.word) continue;
       return subcommand.run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
     }
   }
-  return RefilmCommand(arguments, out, err, program);
+  return RefilmCommand(arguments, out, err, program, programs);
 }
 
 }  // namespace cw

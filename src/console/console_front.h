@@ -10,13 +10,17 @@
 
 namespace cw {
 
+class Programs;
+
 // Answers the words as the command-line program does: help, version, a
 // mistake in the words, or a refilm of the names with the default options.
-// `arguments` excludes the program's name. Returns the exit status.
+// `arguments` excludes the program's name. `programs` starts the engine and
+// the encoder for films (none: they cannot be made). Returns the exit status.
 int RunConsole(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-               Program program = Program::CommandLine);
+               Program program = Program::CommandLine, Programs* programs = nullptr);
 
 // The refilm alone: the bare form and the subcommand "refilm".
-int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program);
+int RefilmCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Program program,
+                  Programs* programs = nullptr);
 
 }  // namespace cw

@@ -6,6 +6,7 @@
 
 #include "console/shell_line.h"
 #include "console/stop_signals.h"
+#include "film/film_setup.h"
 
 namespace cw {
 
@@ -33,6 +34,12 @@ bool ProgramInCurrentDirectory(const std::string& name) {
 }
 
 }  // namespace
+
+bool ConsolePlatform::FindsProgram(const std::string& program) {
+  const Environment environment = ProcessEnvironment();
+  if (program == "play") return !FindPlayProgram(environment).empty();
+  return ProgramInCurrentDirectory(program) || !FindProgram(program, environment).empty();
+}
 
 void ConsolePlatform::RunCommand(const std::string& commandLine) {
   const std::string line = ShellLineFor(commandLine, ProgramInCurrentDirectory(ProgramOf(commandLine)));

@@ -15,10 +15,15 @@ class ConsolePlatform : public Platform {
   void RunCommand(const std::string& commandLine) override;
   std::optional<std::string> OpenDemoFile() override { return std::nullopt; }
   bool StopRequested() override;
+  bool FindsProgram(const std::string& program) override;
+  Programs* ProgramRunner() override { return programs; }
+  // What starts the engine and the encoder, from the front end.
+  void SetProgramRunner(Programs* runner) { programs = runner; }
 
  private:
   std::ostream& out;
   std::ostream& err;
+  Programs* programs = nullptr;
 };
 
 }  // namespace cw

@@ -29,7 +29,11 @@ constexpr Switch kSwitches[] = {
 
 constexpr OptionSpec kGenerateOption{"generate", 0, false, true};
 constexpr OptionSpec kPlayOption{"play", 0, false, true};
-constexpr OptionSpec kRefilmOwn[] = {kGenerateOption, kPlayOption, kHelpOption, kVersionOption};
+constexpr OptionSpec kRenderOption{"render", 0, false, true};
+constexpr OptionSpec kGameFolderOption{"game", 'g', true};
+constexpr OptionSpec kEngineProgramOption{"engine", 0, true};
+constexpr OptionSpec kRefilmOwn[] = {kGenerateOption,      kPlayOption, kRenderOption, kGameFolderOption,
+                                     kEngineProgramOption, kHelpOption, kVersionOption};
 constexpr auto kRefilmForm = WithRefilmOptions(kRefilmOwn);
 
 // `text` broken into lines of at most `width` characters at its spaces.
@@ -66,6 +70,31 @@ bool SetColor(const GivenOption& option, int& color, RefilmOptions& options, std
 }  // namespace
 
 std::span<const OptionSpec> RefilmFormSpecs() { return kRefilmForm; }
+
+bool ApplyFilmOption(const GivenOption& option, RefilmOptions& options) {
+  if (option.name == kRenderOption.name) {
+    options.makeVideo = !option.negated;
+  } else if (option.name == kGameFolderOption.name) {
+    options.gameFolder = option.value;
+  } else if (option.name == kEngineProgramOption.name) {
+    options.engineProgram = option.value;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string FilmFormHelp() {
+  return HelpRows({
+      {"--render",
+       "also make the result into a video with its sound, RESULT.mp4, through the Quake engine and "
+       "ffmpeg (off; see \"camwright-cli render --help\")"},
+      {"-g, --game DIR",
+       "the Quake folder (holding id1/) that plays the result and makes its video; QUAKE_DIR "
+       "does the same"},
+      {"--engine PROGRAM", "the Quake engine for them; CAMWRIGHT_ENGINE does the same (QuakeSpasm)"},
+  });
+}
 
 bool ApplyRefilmOption(const GivenOption& option, RefilmOptions& options, std::string& mistake) {
   for (const Switch& given : kSwitches) {
@@ -107,7 +136,7 @@ bool ApplyRefilmForm(const CommandLine& line, RefilmOptions& options, std::strin
       generate = !option.negated;
     } else if (option.name == kPlayOption.name) {
       play = !option.negated;
-    } else {
+    } else if (!ApplyFilmOption(option, options)) {
       ApplyRefilmOption(option, options, mistake);
     }
     if (!mistake.empty()) return false;

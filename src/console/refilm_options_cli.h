@@ -54,8 +54,14 @@ constexpr std::array<OptionSpec, std::size(kRefilmOptions) + N> WithRefilmOption
 bool ApplyRefilmOption(const GivenOption& option, RefilmOptions& options, std::string& mistake);
 
 // The options of a single refilm's command line: kRefilmOptions, then
-// --generate, --play, --help and --version.
+// --generate, --play, --render, --game, --engine, --help and --version.
 std::span<const OptionSpec> RefilmFormSpecs();
+
+// --render, --game DIR and --engine PROGRAM into `options`; false for any
+// other option.
+bool ApplyFilmOption(const GivenOption& option, RefilmOptions& options);
+// Their --help lines.
+std::string FilmFormHelp();
 
 // A single refilm's words: every option of RefilmFormSpecs() but help and
 // version, then the names as ApplyCommandLine takes them. --generate makes

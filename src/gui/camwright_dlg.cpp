@@ -92,6 +92,7 @@ void CCamwrightDlg::CreateControls() {
   followChase_ = NewCheckBox("Follow chase", "followChase", this);
   resultDemo_ = NewField("resultDemo", this);
   playWhenDone_ = NewCheckBox("Play when done", "playWhenDone", this);
+  makeVideo_ = NewCheckBox("Make a video", "makeVideo", this);
   centerprintTime_ = NewCheckBox("Centerprint time each frame", "centerprintTime", this);
   fadeOut_ = NewCheckBox("Fade out at exit", "fadeOut", this);
   printExitTime_ = NewCheckBox("Print exact exit time", "printExitTime", this);
@@ -121,6 +122,7 @@ void CCamwrightDlg::CreateControls() {
                                     followChase_,
                                     resultDemo_,
                                     playWhenDone_,
+                                    makeVideo_,
                                     centerprintTime_,
                                     fadeOut_,
                                     printExitTime_,
@@ -189,7 +191,8 @@ void CCamwrightDlg::ArrangeControls() {
   files->addWidget(resultLabel, 2, 0);
   files->addWidget(resultDemo_, 2, 1);
   files->addWidget(playWhenDone_, 2, 2);
-  files->setColumnStretch(3, 1);
+  files->addWidget(makeVideo_, 2, 3);  // the result as a video beside it, RESULT.mp4
+  files->setColumnStretch(4, 1);
 
   auto* add = new QGroupBox(QStringLiteral("Add"), this);
   add->setObjectName(QStringLiteral("addGroup"));
@@ -273,6 +276,7 @@ void CCamwrightDlg::ConnectHandlers() {
   enabling(chainDemo_, &RefilmOptions::chainDemo, {chainName_});
   enabling(setFps_, &RefilmOptions::setFps, {fps_});
   connect(playWhenDone_, &QCheckBox::clicked, this, [this] { ReadControls(); });
+  connect(makeVideo_, &QCheckBox::clicked, this, [this] { ReadControls(); });
 }
 
 bool CCamwrightDlg::ReadControls() {
@@ -280,6 +284,7 @@ bool CCamwrightDlg::ReadControls() {
   options.generateScript = generateScript_->isChecked();
   options.followChase = followChase_->isChecked();
   options.playWhenDone = playWhenDone_->isChecked();
+  options.makeVideo = makeVideo_->isChecked();
   options.resultDemo = FileNameOf(resultDemo_);
   options.scriptFile = FileNameOf(scriptFile_);
   options.sourceDemo = FileNameOf(sourceDemo_);
@@ -321,6 +326,7 @@ void CCamwrightDlg::WriteControls() {
   generateScript_->setChecked(options.generateScript);
   followChase_->setChecked(options.followChase);
   playWhenDone_->setChecked(options.playWhenDone);
+  makeVideo_->setChecked(options.makeVideo);
   SetText(resultDemo_, FieldTextOfFileName(options.resultDemo));
   SetText(scriptFile_, FieldTextOfFileName(options.scriptFile));
   SetText(sourceDemo_, FieldTextOfFileName(options.sourceDemo));

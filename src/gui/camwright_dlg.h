@@ -91,6 +91,7 @@ class CCamwrightDlg : public QDialog {
   QCheckBox* followChase_ = nullptr;  // a generated chase is a follow
   QLineEdit* resultDemo_ = nullptr;
   QCheckBox* playWhenDone_ = nullptr;
+  QCheckBox* makeVideo_ = nullptr;
   QCheckBox* centerprintTime_ = nullptr;
   QCheckBox* fadeOut_ = nullptr;
   QCheckBox* printExitTime_ = nullptr;

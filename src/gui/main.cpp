@@ -13,6 +13,7 @@
 #include "console/stop_signals.h"
 #include "qt_platform.h"
 #include "run/refilm_run.h"
+#include "system/system_programs.h"
 #include "system/terminal_probe.h"
 
 namespace {
@@ -39,11 +40,12 @@ cw::RunOutcome DialogRefilm(cw::RefilmSession& session, cw::RefilmOptions& optio
 
 int RunProgram(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
+  cw::SystemPrograms programs;
   // Help and version are answered before Qt starts, so that they need no
   // display; so are names when no display can be reached.
   if (cw::AsksForHelpOrVersion(words) || (NoDisplay() && !words.empty())) {
     cw::MarkErrorStreamWhenTerminal();
-    const int status = cw::RunConsole(words, std::cout, std::cerr, cw::Program::Dialog);
+    const int status = cw::RunConsole(words, std::cout, std::cerr, cw::Program::Dialog, &programs);
     cw::StopSignals::EndAsAsked();
     return status;
   }
@@ -60,6 +62,7 @@ int RunProgram(int argc, char** argv) {
   // A mistake is told, with the usage, as the terminal program tells it.
   if (arguments.request == cw::Request::Mistake) return cw::RunConsole(rest, std::cout, std::cerr, cw::Program::Dialog);
   cw::QtPlatform platform;
+  platform.SetProgramRunner(&programs);
   cw::RefilmSession session;
   cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& options, cw::Platform& owner) {
     return DialogRefilm(session, options, owner);

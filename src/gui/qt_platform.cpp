@@ -6,6 +6,7 @@
 #include <QtWidgets/QMessageBox>
 
 #include "console/stop_signals.h"
+#include "film/film_setup.h"
 #include "shell_command.h"
 
 namespace cw {
@@ -54,5 +55,11 @@ std::optional<std::string> QtPlatform::OpenDemoFile() {
 }
 
 bool QtPlatform::StopRequested() { return StopSignals::Requested(); }
+
+bool QtPlatform::FindsProgram(const std::string& program) {
+  const Environment environment = ProcessEnvironment();
+  if (program == "play") return !FindPlayProgram(environment).empty();
+  return ExecutableInCurrentDirectory(program) || !FindProgram(program, environment).empty();
+}
 
 }  // namespace cw

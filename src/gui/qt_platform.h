@@ -1,6 +1,7 @@
 #pragma once
 // The desktop services of the dialog program: Qt message boxes and file
-// chooser over the main dialog, and the shell for the "play" command.
+// chooser over the main dialog, the shell for the "play" command, and the
+// programs that play and film results in the engine.
 
 #include <QtCore/QPointer>
 #include <QtWidgets/QWidget>
@@ -20,9 +21,14 @@ class QtPlatform : public Platform {
   void RunCommand(const std::string& commandLine) override;
   std::optional<std::string> OpenDemoFile() override;
   bool StopRequested() override;
+  bool FindsProgram(const std::string& program) override;
+  Programs* ProgramRunner() override { return programs_; }
+  // What starts the engine and the encoder, from the program's main.
+  void SetProgramRunner(Programs* programs) { programs_ = programs; }
 
  private:
   QPointer<QWidget> owner_;
+  Programs* programs_ = nullptr;
 };
 
 }  // namespace cw

@@ -41,6 +41,12 @@ struct RefilmOptions {
   // An automatic run plays its result only when the command line asked
   // (--play); the dialog's "Play when done" is for the runs of its button.
   bool playAfterAutoRun = false;
+  // "Make a video": the result made into RESULT.mp4 after the run (--render).
+  bool makeVideo = false;
+  // The Quake folder and the engine that play the result and make its video
+  // (--game, --engine); empty: the environment's, or the defaults.
+  std::string gameFolder;
+  std::string engineProgram;
 };
 
 // The names an interactive start puts in the fields.

@@ -11,6 +11,8 @@ namespace cw {
 struct Context : RefilmContext {
   GeneratorState generator;
   ZoneTables zones;
+  // The video asked for after the run was not made (its "Error" was shown).
+  bool videoFailed = false;
 };
 
 // A run begins: the per-block step's state as StartRun leaves it, and the

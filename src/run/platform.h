@@ -7,6 +7,8 @@
 
 namespace cw {
 
+class Programs;
+
 enum class MessageKind {
   Error,     // exclamation icon, OK: refusals ("Error") and the generator's "Warning"
   Report,    // information icon, OK: the end of a run ("Done")
@@ -31,6 +33,12 @@ class Platform {
   // Told now and then while a run reads its source: how much of the run's
   // reading is done, from 0 to 1.
   virtual void Progress(double /*fraction*/) {}
+  // Whether RunCommand finds `program`: an executable of that name in the
+  // current directory or along the search path.
+  virtual bool FindsProgram(const std::string& /*program*/) { return true; }
+  // What starts and stops other programs (the engine, the encoder of a
+  // video); none where the platform cannot.
+  virtual Programs* ProgramRunner() { return nullptr; }
 };
 
 }  // namespace cw

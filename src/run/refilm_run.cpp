@@ -20,6 +20,8 @@
 #include "run/context.h"
 #include "run/frame_thinning.h"
 #include "run/platform.h"
+#include "run/play_result.h"
+#include "run/result_video.h"
 #include "run/run_checks.h"
 #include "run/run_notes.h"
 #include "stream/block.h"
@@ -45,6 +47,8 @@ class ReadProgress {
   }
 
   void StartPass(int pass) { current = pass; }
+  // A pass that tells its own share done, from 0 to 1.
+  void Share(double done) { platform.Progress((current + std::clamp(done, 0.0, 1.0)) / shares); }
 
   void At(std::streamoff bytesRead) {
     if (size <= 0 || bytesRead < 0) return;
@@ -119,15 +123,18 @@ bool StreamBlocks(Context& context, DemoWalk& walk, std::ostream& result, int le
 // The end of a run that wrote its result (or, for a preview, drew it). A
 // run of the dialog's button reports, and tells its notes in the report; a
 // run started with names reports only problems, and tells each note as a
-// warning of its own (on the terminal, a line on standard error).
-void ReportDone(Context& context, Platform& platform, const std::vector<std::string>& notes, bool wrote) {
+// warning of its own (on the terminal, a line on standard error). `video`:
+// the name of the result's video when one was made.
+void ReportDone(Context& context, Platform& platform, const std::vector<std::string>& notes, bool wrote,
+                const std::string& video) {
   const RefilmOptions& options = context.options;
+  const std::string made = video.empty() ? std::string() : " Its video is " + video + ".";
   std::string report;
   if (wrote && context.run.streamProblems) {
     report = "There were problems refilming " + options.sourceDemo + " to " + options.resultDemo +
-             ". However, the movie may be playable.";
+             ". However, the movie may be playable." + made;
   } else if (wrote && !options.autoRun) {
-    report = options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully.";
+    report = options.sourceDemo + " refilmed to " + options.resultDemo + " succesfully." + made;
   }
   for (const std::string& note : notes) {
     if (!report.empty() && !options.autoRun) {
@@ -184,8 +191,10 @@ class RefilmRun {
     using Step = std::optional<RunOutcome> (RefilmRun::*)();
     static constexpr Step kSteps[] = {&RefilmRun::CheckTheNames, &RefilmRun::Survey,        &RefilmRun::CheckTheDemo,
                                       &RefilmRun::Generate,      &RefilmRun::ReadTheScript, &RefilmRun::Stream,
-                                      &RefilmRun::Commit,        &RefilmRun::Report,        &RefilmRun::Play};
+                                      &RefilmRun::Commit,        &RefilmRun::Video,         &RefilmRun::Report,
+                                      &RefilmRun::Play};
     StartRun(context);
+    context.videoFailed = false;
     for (const Step step : kSteps) {
       if (const std::optional<RunOutcome> outcome = (this->*step)()) return *outcome;
     }
@@ -194,6 +203,8 @@ class RefilmRun {
 
  private:
   bool Writes() const { return watcher == nullptr; }
+  bool MakesVideo() const { return Writes() && options.makeVideo; }
+  int Passes() const { return (options.generateScript ? 3 : 2) + (MakesVideo() ? 1 : 0); }
   RunOutcome Outcome() const { return context.run.streamProblems ? RunOutcome::DoneWithProblems : RunOutcome::Done; }
 
   std::optional<RunOutcome> CheckTheNames() {
@@ -202,7 +213,7 @@ class RefilmRun {
   }
 
   std::optional<RunOutcome> Survey() {
-    progress.Begin(options.sourceDemo, options.generateScript ? 3 : 2);
+    progress.Begin(options.sourceDemo, Passes());
     survey = SurveyDemo(options.sourceDemo, KeepGoing(platform, progress));
     if (survey.stopped) return RunOutcome::Stopped;
     return {};
@@ -343,16 +354,25 @@ class RefilmRun {
     return true;
   }
 
-  std::optional<RunOutcome> Report() {
-    ReportDone(context, platform, notes, Writes());
+  // A failed video is told in its own "Error"; the result stays as it is.
+  std::optional<RunOutcome> Video() {
+    if (!MakesVideo()) return {};
+    progress.StartPass(options.generateScript ? 3 : 2);
+    context.videoFailed = !MakeResultVideo(
+        options, platform, [this](double done) { progress.Share(done); }, videoName);
     return {};
   }
 
+  std::optional<RunOutcome> Report() {
+    ReportDone(context, platform, notes, Writes(), videoName);
+    return {};
+  }
+
+  // An interrupt during the video leaves the result as it is, and plays nothing.
   std::optional<RunOutcome> Play() {
     if (!Writes()) return {};
-    if (options.autoRun ? options.playAfterAutoRun : options.playWhenDone) {
-      platform.RunCommand("play " + options.resultDemo);
-    }
+    const bool play = options.autoRun ? options.playAfterAutoRun : options.playWhenDone;
+    if (play && !platform.StopRequested()) PlayResult(options, platform);
     return {};
   }
 
@@ -370,6 +390,7 @@ class RefilmRun {
   std::optional<ScriptFeed> scriptFeed;
   ReplacingFile result;
   std::vector<std::string> notes;  // told with the report
+  std::string videoName;
 };
 
 // Anything that escapes a run (a lack of memory, say) turned into an

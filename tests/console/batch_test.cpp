@@ -16,6 +16,7 @@
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "synthetic_demo.h"
+#include "system/system_programs.h"
 
 namespace cw {
 namespace {
@@ -66,6 +67,32 @@ TEST_F(Batch, EachDemoAsAloneWithOneLineEachAndASummary) {
   EXPECT_EQ(Run({"--script", film, "-o", dir.Path("out"), clean}), kExitDone);
   EXPECT_EQ(Run({"--generate", "-o", dir.Path("out"), clean, damaged}), kExitProblems);
   EXPECT_TRUE(dir.Exists("out/clean.cam") && dir.Exists("out/damaged.cam"));
+}
+
+// A video that cannot be made leaves the refilmed results, is named in the
+// summary and gives exit status 1; so for a single refilm's --render.
+TEST_F(Batch, VideosThatCannotBeMadeAreTold) {
+  const std::string clean = dir.Path("clean.dem"), film = dir.Path("film.cam");
+  const std::string engine = dir.Path("no-engine");
+  SystemPrograms programs;
+  EXPECT_EQ(RunConsole({"batch", "--render", "--engine", engine, "--script", film, "-o", dir.Path("out"), clean}, out,
+                       err, Program::CommandLine, &programs),
+            kExitRefused);
+  EXPECT_TRUE(dir.Exists("out/clean.dem"));
+  EXPECT_FALSE(dir.Exists("out/clean.mp4"));
+  const std::string why = "The engine \"" + engine + "\" (--engine) is no program that can be run.";
+  EXPECT_NE(out.str().find("\nVideo failed: " + clean + ": " + why + "\nVideos: 0 made, 1 failed.\n"),
+            std::string::npos)
+      << out.str();
+  EXPECT_NE(err.str().find("[video 1/1] failed: " + dir.Path("out/clean.dem") + ": " + why), std::string::npos);
+
+  std::ostringstream single, errors;
+  EXPECT_EQ(RunConsole({"--render", "--engine=" + engine, clean, film, dir.Path("alone.dem")}, single, errors,
+                       Program::CommandLine, &programs),
+            kExitRefused);
+  EXPECT_TRUE(dir.Exists("alone.dem"));
+  EXPECT_NE(errors.str().find("No video of " + dir.Path("alone.dem") + " is made: " + why), std::string::npos)
+      << errors.str();
 }
 
 // Nothing of the user's is written over: not a demo of the batch, not the
