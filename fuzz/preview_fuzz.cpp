@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "busy_run.h"
-#include "map/bsp_floors.h"
 #include "inspect/preview.h"
 #include "inspect/preview_svg.h"
+#include "map/bsp_floors.h"
 #include "recording_platform.h"
 #include "run/context.h"
 #include "run/refilm_run.h"

@@ -10,7 +10,7 @@
 #include "film/film_setup.h"
 #include "film/sound_track.h"
 #include "film/video_encoder.h"
-#include "inspect/game_map.h"
+#include "map/game_folder.h"
 #include "stream/demo_files.h"
 
 namespace cw {
