@@ -25,6 +25,11 @@ constexpr double kMinMapHeight = 360;
 constexpr double kMargin = 24;
 constexpr double kHeader = 58;
 constexpr double kLegend = 96;
+// The camera where the map says it should not be: pure red, and dashed over
+// the way, where the time colours' reds are darker and solid.
+constexpr const char* kWarningColour = "#ff0000";
+constexpr double kWarningLine = 18;
+constexpr std::size_t kMostWarningLines = 20;
 constexpr double kFontSize = 11;
 constexpr double kCharWidth = 0.62 * kFontSize;  // a fair width for the sans-serif fonts at hand
 
@@ -174,6 +179,7 @@ class Drawing {
     PlayerPath();
     Followed();
     CameraPath();
+    WarningSpans();
     LookStrokes();
     TimeMarks();
     CommandMarks();
@@ -182,6 +188,7 @@ class Drawing {
         << "\" height=\"" << Num(mapHeight) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"1\"/>\n";
     Header();
     Legend();
+    WarningList();
     out << "</svg>\n";
   }
 
@@ -256,7 +263,7 @@ class Drawing {
     mapLeft = kMargin;
     mapTop = kHeader;
     width = mapWidth + 2 * kMargin;
-    height = kHeader + mapHeight + kLegend;
+    height = kHeader + mapHeight + kLegend + kWarningLine * static_cast<double>(WarningLines());
   }
 
   Point ToPixels(double x, double y) const {
@@ -424,6 +431,50 @@ class Drawing {
            "stroke-linejoin=\"round\">\n"
         << casing << "</g>\n"
         << way;
+  }
+
+  // The camera's way over each warning's span, a ring where it starts: a
+  // camera standing still in a wall has no way to mark.
+  void WarningSpans() {
+    if (picture.warnings.empty()) return;
+    out << "<g fill=\"none\" stroke=\"" << kWarningColour
+        << "\" stroke-width=\"5\" stroke-dasharray=\"6 4\" "
+           "stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+    for (const PreviewWarning& warning : picture.warnings) {
+      std::string points;
+      bool first = true;
+      for (const CameraSample& sample : picture.camera) {
+        if (sample.time < warning.from || sample.time > warning.to || !range.Holds(sample.time) ||
+            !Drawable(sample.origin)) {
+          continue;
+        }
+        const Point at = ToPixels(sample.origin);
+        if (first) {
+          out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"7\"/>\n";
+          first = false;
+        }
+        points += Num(at.x) + "," + Num(at.y) + " ";
+      }
+      if (!points.empty()) out << "<polyline points=\"" << points << "\"/>\n";
+    }
+    out << "</g>\n";
+  }
+
+  std::size_t WarningLines() const {
+    return std::min(picture.warnings.size(), kMostWarningLines) + (picture.warnings.size() > kMostWarningLines ? 1 : 0);
+  }
+
+  void WarningList() {
+    double y = mapTop + mapHeight + kLegend;
+    for (std::size_t index = 0; index < std::min(picture.warnings.size(), kMostWarningLines); ++index) {
+      out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">"
+          << Xml(picture.warnings[index].text) << "</text>\n";
+      y += kWarningLine;
+    }
+    if (picture.warnings.size() > kMostWarningLines) {
+      out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">and "
+          << picture.warnings.size() - kMostWarningLines << " more (camwright-cli check lists them all)</text>\n";
+    }
   }
 
   void LookStrokes() {
