@@ -76,6 +76,14 @@ TEST_F(CheckMap, AMoveThroughAWall) {
   EXPECT_EQ(out, Line(4) + "a wall hides what line 3 looks at from the camera from 4.41 s to 5.27 s\n" + Line(4) +
                      "the camera stands in solid (a wall, or the void outside the map) from 5.29 s to 6.58 s\n")
       << err;
+  // The preview draws the same spans and lists them under the picture.
+  std::ostringstream output, errors;
+  ASSERT_EQ(RunConsole({"preview", demo, dir.Path("s.cam"), dir.Path("s.svg"), "--game", game}, output, errors),
+            kExitDone)
+      << errors.str();
+  const std::string svg = test::ReadText(dir.Path("s.svg"));
+  EXPECT_TRUE(Has(svg, "stroke=\"#ff0000\""));
+  EXPECT_TRUE(Has(svg, ">" + Line(4) + "the camera stands in solid"));
 }
 
 }  // namespace
