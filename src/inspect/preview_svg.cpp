@@ -29,7 +29,12 @@ constexpr double kLegend = 96;
 // the way, where the time colours' reds are darker and solid.
 constexpr const char* kWarningColour = "#ff0000";
 constexpr double kWarningLine = 18;
+constexpr double kWarningGap = 8;  // between the legend's scale bar and the list
 constexpr std::size_t kMostWarningLines = 20;
+// Map coordinates along the edges: every 256 units, or a double of it that
+// leaves no more ticks than this along the longer edge.
+constexpr double kTickStep = 256;
+constexpr int kMostTicks = 12;
 constexpr double kFontSize = 11;
 constexpr double kCharWidth = 0.62 * kFontSize;  // a fair width for the sans-serif fonts at hand
 
@@ -186,6 +191,7 @@ class Drawing {
     Labels();
     out << "</g>\n<rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\"" << Num(mapWidth)
         << "\" height=\"" << Num(mapHeight) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"1\"/>\n";
+    CoordinateTicks();
     Header();
     Legend();
     WarningList();
@@ -264,6 +270,7 @@ class Drawing {
     mapTop = kHeader;
     width = mapWidth + 2 * kMargin;
     height = kHeader + mapHeight + kLegend + kWarningLine * static_cast<double>(WarningLines());
+    if (!picture.warnings.empty()) height += kWarningGap;
   }
 
   Point ToPixels(double x, double y) const {
@@ -433,6 +440,50 @@ class Drawing {
         << way;
   }
 
+  // Where a place read off the picture lies in the map, to write it into a
+  // script: x along the top and bottom edges, y along the left and right.
+  void CoordinateTicks() {
+    double step = kTickStep;
+    while (std::max(mapWidth, mapHeight) / scale / step > kMostTicks) step *= 2;
+    std::string ticks;
+    std::string labels;
+    const double right = worldLeft + mapWidth / scale;
+    const double bottom = worldTop - mapHeight / scale;
+    auto label = [&](double x, double y, double value, const char* anchor) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.0f", value + 0.0);  // + 0.0: no "-0"
+      labels += "<text x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" text-anchor=\"" + anchor + "\">" + text + "</text>\n";
+    };
+    auto tick = [&](double x1, double y1, double x2, double y2) {
+      ticks += "<line x1=\"" + Num(x1) + "\" y1=\"" + Num(y1) + "\" x2=\"" + Num(x2) + "\" y2=\"" + Num(y2) + "\"/>\n";
+    };
+    const double mapBottom = mapTop + mapHeight;
+    const double mapRight = mapLeft + mapWidth;
+    // Counted, not summed: far from the origin a step may add nothing to a
+    // float's value.
+    const double firstX = std::ceil(worldLeft / step) * step;
+    const double firstY = std::ceil(bottom / step) * step;
+    for (int index = 0; index <= kMostTicks + 1; ++index) {
+      const double x = firstX + index * step;
+      if (!(x <= right)) break;
+      const double px = ToPixels(x, worldTop).x;
+      tick(px, mapTop, px, mapTop + 6);
+      tick(px, mapBottom - 6, px, mapBottom);
+      label(px, mapBottom - 8, x, "middle");
+    }
+    for (int index = 0; index <= kMostTicks + 1; ++index) {
+      const double y = firstY + index * step;
+      if (!(y <= worldTop)) break;
+      const double py = ToPixels(worldLeft, y).y;
+      tick(mapLeft, py, mapLeft + 6, py);
+      tick(mapRight - 6, py, mapRight, py);
+      label(mapLeft + 8, py + 3, y, "start");
+    }
+    out << "<g stroke=\"#3c444c\" stroke-width=\"1\">\n"
+        << ticks << "</g>\n<g fill=\"#3c444c\" font-size=\"9\">\n"
+        << labels << "</g>\n";
+  }
+
   // The camera's way over each warning's span, a ring where it starts: a
   // camera standing still in a wall has no way to mark.
   void WarningSpans() {
@@ -465,7 +516,7 @@ class Drawing {
   }
 
   void WarningList() {
-    double y = mapTop + mapHeight + kLegend;
+    double y = mapTop + mapHeight + kLegend + kWarningGap;
     for (std::size_t index = 0; index < std::min(picture.warnings.size(), kMostWarningLines); ++index) {
       out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">"
           << Xml(picture.warnings[index].text) << "</text>\n";

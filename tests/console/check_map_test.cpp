@@ -84,6 +84,10 @@ TEST_F(CheckMap, AMoveThroughAWall) {
   const std::string svg = test::ReadText(dir.Path("s.svg"));
   EXPECT_TRUE(Has(svg, "stroke=\"#ff0000\""));
   EXPECT_TRUE(Has(svg, ">" + Line(4) + "the camera stands in solid"));
+  // Map coordinates along the edges, every 256 units on a map this size.
+  for (const char* tick : {">-512</text>", ">-256</text>", ">0</text>", ">256</text>"})
+    EXPECT_TRUE(Has(svg, tick)) << tick;
+  EXPECT_FALSE(Has(svg, ">-0</text>"));
 }
 
 }  // namespace
