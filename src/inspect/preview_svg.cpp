@@ -580,7 +580,14 @@ class Drawing {
       char time[32];
       const double seconds = mark.time;
       std::snprintf(time, sizeof time, seconds == std::floor(seconds) ? "%.0f" : "%.1f", seconds);
-      markLabels.push_back({at, std::string(time) + " " + mark.word, colour});
+      std::string text = std::string(time) + " " + mark.word;
+      // Seen from above a place has no height: the label gives it.
+      if (!mark.view && std::isfinite(mark.at[2])) {
+        char z[64];
+        std::snprintf(z, sizeof z, " z %.0f", static_cast<double>(mark.at[2]) + 0.0);
+        text += z;
+      }
+      markLabels.push_back({at, text, colour});
     }
     out << "</g>\n";
   }
