@@ -163,6 +163,8 @@ class Checker {
     }
     CheckTime(trimmed.substr(0, trimmed.find(' ')));
     ReadAlone(text);
+    result.positionLines.insert(result.positionLines.end(), static_cast<std::size_t>(lists.position.Count()), current);
+    result.viewLines.insert(result.viewLines.end(), static_cast<std::size_t>(lists.view.Count()), current);
     if (line.word == kEndWord) {
       End(line);
       return;

@@ -40,6 +40,10 @@ struct ScriptCheck {
   std::vector<ScriptTimeUse> times;
   std::vector<ScriptEntityUse> entities;
   std::vector<ScriptSoundUse> sounds;
+  // The line of each position and view command, in the order the refilm's
+  // lists hold them: what the camera did is told against its line.
+  std::vector<int> positionLines;
+  std::vector<int> viewLines;
 };
 
 ScriptCheck CheckScript(std::istream& script);

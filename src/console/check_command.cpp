@@ -1,13 +1,21 @@
 #include "console/check_command.h"
 
+#include <algorithm>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
 #include "camera/script_check.h"
+#include "console/console_platform.h"
 #include "console/exit_status.h"
 #include "console/subcommand_kit.h"
+#include "inspect/camera_map_check.h"
 #include "inspect/demo_info.h"
+#include "inspect/preview.h"
 #include "inspect/script_demo_check.h"
+#include "map/map_loading.h"
+#include "run/context.h"
+#include "run/refilm_run.h"
 #include "stream/demo_files.h"
 
 namespace cw {
@@ -29,7 +37,13 @@ constexpr const char* kCheckHelp =
     "                   DEMO, the entities the script follows that DEMO never\n"
     "                   updates, and the sounds in none of its sound lists\n"
     "  -g, --game DIR   a Quake folder (holding id1/) whose data has the sounds\n"
-    "                   the demo lacks; QUAKE_DIR in the environment does the same\n"
+    "                   the demo lacks; QUAKE_DIR in the environment does the same.\n"
+    "                   With --demo, the camera is also run through the demo's\n"
+    "                   first level as the preview runs it and held against the\n"
+    "                   map: a camera in a wall, the void or the sky, a way\n"
+    "                   through solid, and a wall hiding what it looks at for\n"
+    "                   more than half a second, each with its time span, told\n"
+    "                   against the line that placed the camera\n"
     "  -h, --help       print this help and exit\n"
     "\n"
     "Exit status: 0 nothing to report, 1 something reported (or the script\n"
@@ -37,6 +51,40 @@ constexpr const char* kCheckHelp =
     "that is not read (the script's lines are still reported).\n";
 
 constexpr OptionSpec kCheckOptions[] = {kHelpOption, {"demo", 'd', true}, {"game", 'g', true}};
+
+// Runs the camera through the demo as the preview does and adds what the
+// map's walls say of it. A map that cannot be read is said on `err`: the
+// script's own findings still stand.
+void CheckAgainstMap(ScriptCheck& check, const std::string& demo, const std::string& script, const std::string& gameDir,
+                     std::ostream& err) {
+  auto context = std::make_unique<Context>();
+  context->options.sourceDemo = demo;
+  context->options.scriptFile = script;
+  context->options.generateScript = false;
+  context->options.autoRun = true;
+  // The preview's run writes nothing; a result name is all its checks ask.
+  context->options.resultDemo = "(no result)";
+  std::ostringstream quiet;
+  ConsolePlatform platform(quiet, err);
+  PreviewCollector collector;
+  const RunOutcome outcome = PreviewDemo(*context, platform, collector);
+  if (outcome == RunOutcome::Refused || outcome == RunOutcome::Stopped) return;
+  const PreviewPicture& picture = collector.Picture();
+  if (picture.map.empty()) return;
+  SolidSpace space;
+  std::string error;
+  if (!LoadSolidSpace(gameDir, picture.map, space, error)) {
+    err << "Warning: The camera is not held against the map: " << error << '\n';
+    return;
+  }
+  for (const MapSpan& span : FindMapSpans(picture.camera, space)) {
+    const int line = LineOfCommand(check.positionLines, span.positionCommand);
+    if (line == 0) continue;
+    check.findings.push_back({line, MapSpanText(span, LineOfCommand(check.viewLines, span.viewCommand))});
+  }
+  std::stable_sort(check.findings.begin(), check.findings.end(),
+                   [](const ScriptFinding& a, const ScriptFinding& b) { return a.line < b.line; });
+}
 
 }  // namespace
 
@@ -70,7 +118,14 @@ int CheckCommand(const std::vector<std::string>& arguments, std::ostream& out, s
           << ", which this version does not read: the script is not held against it.\n";
       status = kExitProblems;
     } else {
-      CheckAgainstDemo(check, info, GameFolder(line));
+      const std::string gameDir = GameFolder(line);
+      CheckAgainstDemo(check, info, gameDir);
+      if (gameDir.empty()) {
+        err << "Note: Walls, the void and sight lines are checked only with the game's data: --game DIR or "
+               "QUAKE_DIR.\n";
+      } else {
+        CheckAgainstMap(check, demo, script, gameDir, err);
+      }
       if (info.problemCount > 0) {
         err << "Warning: The demo " << Quoted(demo) << " is damaged (" << info.firstProblem.what
             << "): what it holds may be incomplete.\n";

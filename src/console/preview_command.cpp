@@ -3,18 +3,22 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <utility>
 
 #include "autogen/disposition.h"
+#include "camera/script_check.h"
 #include "console/console_platform.h"
 #include "console/exit_status.h"
 #include "console/refilm_names.h"
 #include "console/stop_signals.h"
 #include "console/subcommand_kit.h"
+#include "inspect/camera_map_check.h"
 #include "inspect/preview.h"
 #include "inspect/preview_svg.h"
 #include "map/bsp_floors.h"
 #include "map/game_folder.h"
+#include "map/map_loading.h"
 #include "run/context.h"
 #include "run/refilm_run.h"
 #include "stream/demo_files.h"
@@ -42,7 +46,10 @@ constexpr const char* kPreviewHelp =
     "  -g, --game DIR  draw the map's floors from its BSP file (version 29 or\n"
     "                  BSP2) under the Quake folder DIR: in id1/pak0.pak,\n"
     "                  id1/pak1.pak or as id1/maps/MAPNAME.bsp; QUAKE_DIR in\n"
-    "                  the environment does the same\n"
+    "                  the environment does the same; a camera in a wall, the\n"
+    "                  void or the sky, a way through solid and a wall hiding\n"
+    "                  what the camera looks at are then drawn dashed red and\n"
+    "                  listed under the picture, as check --demo lists them\n"
     "      --from T    draw from demo time T (seconds) on\n"
     "      --to T      draw up to demo time T\n"
     "      --quiet     no warning when the script has lines that are read\n"
@@ -97,6 +104,34 @@ void AddFloors(PreviewPicture& picture, const std::string& gameDir, std::ostream
   picture.floors = std::move(plan.floors);
 }
 
+// The lines of the script's position and view commands, read as check reads
+// them; none for a generated script, which has no file to point into.
+ScriptCheck ScriptLines(const RefilmOptions& options) {
+  if (options.generateScript) return {};
+  std::string text;
+  int error = 0;
+  if (!ReadWholeFile(options.scriptFile, text, error)) return {};
+  std::istringstream lines(text);
+  return CheckScript(lines);
+}
+
+void AddWarnings(PreviewPicture& picture, const RefilmOptions& options, const std::string& gameDir, std::ostream& err) {
+  if (gameDir.empty() || picture.map.empty()) return;
+  SolidSpace space;
+  std::string error;
+  if (!LoadSolidSpace(gameDir, picture.map, space, error)) {
+    err << "Warning: The camera is not held against the map: " << error << '\n';
+    return;
+  }
+  const ScriptCheck lines = ScriptLines(options);
+  for (const MapSpan& span : FindMapSpans(picture.camera, space)) {
+    const int line = LineOfCommand(lines.positionLines, span.positionCommand);
+    const std::string text = MapSpanText(span, LineOfCommand(lines.viewLines, span.viewCommand));
+    const std::string where = line > 0 ? options.scriptFile + ":" + std::to_string(line) + ": " : "";
+    picture.warnings.push_back({span.from, span.to, where + text});
+  }
+}
+
 }  // namespace
 
 int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -133,6 +168,7 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
   picture.title = std::filesystem::path(context->options.sourceDemo).filename().string();
   AddZones(picture);
   AddFloors(picture, GameFolder(line), err);
+  AddWarnings(picture, context->options, GameFolder(line), err);
 
   // An interrupt while the map was read, or while the picture is drawn,
   // leaves nothing behind: the unfinished picture is never put in place.

@@ -13,6 +13,14 @@ namespace {
 // places has no number for its middle: what cannot be drawn is left out.
 bool Finite(const Vec3& point) { return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]); }
 
+// The command of `list` at work in the block placed at `placedAt`: a gradual
+// head that has begun is still running; otherwise the last one taken.
+int CommandAtWork(const CommandList& list, int total, float placedAt) {
+  const int taken = total - list.Count();
+  const bool running = !list.Empty() && IsGradual(list.Head().word) && list.Head().startTime <= placedAt;
+  return running ? taken : taken - 1;
+}
+
 }  // namespace
 
 std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables) {
@@ -45,6 +53,8 @@ void PreviewCollector::ScriptRead(const RefilmContext& context) {
   };
   add(context.commands.position, false);
   add(context.commands.view, true);
+  positionTotal = context.commands.position.Count();
+  viewTotal = context.commands.view.Count();
   std::stable_sort(pending.begin(), pending.end(),
                    [](const PendingMark& a, const PendingMark& b) { return a.at < b.at; });
 }
@@ -61,12 +71,25 @@ void PreviewCollector::BlockDone(const RefilmContext& context) {
   const bool atOrigin = director.cameraOrigin == Vec3{0, 0, 0};
   if (!(picture.camera.empty() && atOrigin) && Placed(director.cameraPlace, context.entities, placedAt) &&
       Finite(director.cameraOrigin) && Finite(director.cameraAngles)) {
-    const int eyes = director.eyesEntity;
-    picture.camera.push_back(
-        {time, director.cameraOrigin, director.cameraAngles, eyes == 0 || eyes == context.edits.cameraEntity});
+    picture.camera.push_back(SampleOf(context, placedAt));
   }
   if (director.sweep.running && Finite(director.lookAtPoint)) picture.sweeps.push_back({time, director.lookAtPoint});
   TakeMarks(context);
+}
+
+CameraSample PreviewCollector::SampleOf(const RefilmContext& context, float placedAt) const {
+  const DirectorState& director = context.director;
+  const int eyes = director.eyesEntity;
+  CameraSample sample{time, director.cameraOrigin, director.cameraAngles,
+                      eyes == 0 || eyes == context.edits.cameraEntity};
+  sample.positionCommand = CommandAtWork(context.commands.position, positionTotal, placedAt);
+  sample.viewCommand = CommandAtWork(context.commands.view, viewTotal, placedAt);
+  // A turn keeps angles where the point looked at would be.
+  const bool turning = !context.commands.view.Empty() && context.commands.view.Head().word == ScriptWord::Turn &&
+                       context.commands.view.Head().startTime <= placedAt;
+  sample.looksAtPoint = sample.ownView && sample.viewCommand >= 0 && !turning && Finite(director.lookAtPoint);
+  sample.lookAt = director.lookAtPoint;
+  return sample;
 }
 
 void PreviewCollector::TakeMarks(const RefilmContext& context) {

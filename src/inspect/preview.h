@@ -29,6 +29,12 @@ struct CameraSample {
   Vec3 origin{0, 0, 0};
   Vec3 angles{0, 0, 0};  // pitch, yaw, roll
   bool ownView = true;   // seen through the camera, not through an entity's eyes
+  // Which position command placed the camera and which view command aims it,
+  // counted in the script's order; -1 before the first.
+  int positionCommand = -1;
+  int viewCommand = -1;
+  bool looksAtPoint = false;  // `lookAt` is a point looked at (not an eyes view or a turn)
+  Vec3 lookAt{0, 0, 0};
 };
 
 // A position or view command, where it puts the camera or its view.
@@ -46,6 +52,14 @@ struct ZoneBox {
   Vec3 spot{0, 0, 0};
 };
 
+// A span of time in which the camera is somewhere the map says it should
+// not be, drawn in a warning colour and listed under the picture.
+struct PreviewWarning {
+  float from = 0;
+  float to = 0;
+  std::string text;  // "example.cam:16: the camera stands in the sky ..."
+};
+
 struct PreviewPicture {
   std::string title;  // the demo's name
   std::string map;
@@ -57,6 +71,7 @@ struct PreviewPicture {
   std::vector<CommandMark> marks;
   std::vector<ZoneBox> zones;
   std::vector<FloorPolygon> floors;
+  std::vector<PreviewWarning> warnings;
 };
 
 // The zones a zone file defines, as boxes.
@@ -86,10 +101,13 @@ class PreviewCollector : public RunWatcher {
   void Follow(int entity, const Vec3& at);
   void TakeMarks(const RefilmContext& context);
   static bool Placed(const CCoord& coord, const EntityTable& entities, float at);
+  CameraSample SampleOf(const RefilmContext& context, float placedAt) const;
 
   PreviewPicture picture;
   std::vector<PendingMark> pending;  // in the order of `at`
   std::size_t nextMark = 0;
+  int positionTotal = 0;  // the script's position and view commands
+  int viewTotal = 0;
   const RefilmContext* step = nullptr;
   EntityPlaces places;
   int level = 0;

@@ -25,6 +25,16 @@ constexpr double kMinMapHeight = 360;
 constexpr double kMargin = 24;
 constexpr double kHeader = 58;
 constexpr double kLegend = 96;
+// The camera where the map says it should not be: pure red, and dashed over
+// the way, where the time colours' reds are darker and solid.
+constexpr const char* kWarningColour = "#ff0000";
+constexpr double kWarningLine = 18;
+constexpr double kWarningGap = 8;  // between the legend's scale bar and the list
+constexpr std::size_t kMostWarningLines = 20;
+// Map coordinates along the edges: every 256 units, or a double of it that
+// leaves no more ticks than this along the longer edge.
+constexpr double kTickStep = 256;
+constexpr int kMostTicks = 12;
 constexpr double kFontSize = 11;
 constexpr double kCharWidth = 0.62 * kFontSize;  // a fair width for the sans-serif fonts at hand
 
@@ -175,14 +185,17 @@ class Drawing {
     Followed();
     CameraPath();
     SweepPath();
+    WarningSpans();
     LookStrokes();
     TimeMarks();
     CommandMarks();
     Labels();
     out << "</g>\n<rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\"" << Num(mapWidth)
         << "\" height=\"" << Num(mapHeight) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"1\"/>\n";
+    CoordinateTicks();
     Header();
     Legend();
+    WarningList();
     out << "</svg>\n";
   }
 
@@ -260,7 +273,8 @@ class Drawing {
     mapLeft = kMargin;
     mapTop = kHeader;
     width = mapWidth + 2 * kMargin;
-    height = kHeader + mapHeight + kLegend;
+    height = kHeader + mapHeight + kLegend + kWarningLine * static_cast<double>(WarningLines());
+    if (!picture.warnings.empty()) height += kWarningGap;
   }
 
   Point ToPixels(double x, double y) const {
@@ -446,8 +460,96 @@ class Drawing {
       const Point at = ToPixels(point.at);
       out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"2.2\" stroke=\"" << ColourAt(point.time)
           << "\"/>\n";
+      }
+    out << "</g>\n";
+  }
+
+  // Where a place read off the picture lies in the map, to write it into a
+  // script: x along the top and bottom edges, y along the left and right.
+  void CoordinateTicks() {
+    double step = kTickStep;
+    while (std::max(mapWidth, mapHeight) / scale / step > kMostTicks) step *= 2;
+    std::string ticks;
+    std::string labels;
+    const double right = worldLeft + mapWidth / scale;
+    const double bottom = worldTop - mapHeight / scale;
+    auto label = [&](double x, double y, double value, const char* anchor) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.0f", value + 0.0);  // + 0.0: no "-0"
+      labels += "<text x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" text-anchor=\"" + anchor + "\">" + text + "</text>\n";
+    };
+    auto tick = [&](double x1, double y1, double x2, double y2) {
+      ticks += "<line x1=\"" + Num(x1) + "\" y1=\"" + Num(y1) + "\" x2=\"" + Num(x2) + "\" y2=\"" + Num(y2) + "\"/>\n";
+    };
+    const double mapBottom = mapTop + mapHeight;
+    const double mapRight = mapLeft + mapWidth;
+    // Counted, not summed: far from the origin a step may add nothing to a
+    // float's value.
+    const double firstX = std::ceil(worldLeft / step) * step;
+    const double firstY = std::ceil(bottom / step) * step;
+    for (int index = 0; index <= kMostTicks + 1; ++index) {
+      const double x = firstX + index * step;
+      if (!(x <= right)) break;
+      const double px = ToPixels(x, worldTop).x;
+      tick(px, mapTop, px, mapTop + 6);
+      tick(px, mapBottom - 6, px, mapBottom);
+      label(px, mapBottom - 8, x, "middle");
+    }
+    for (int index = 0; index <= kMostTicks + 1; ++index) {
+      const double y = firstY + index * step;
+      if (!(y <= worldTop)) break;
+      const double py = ToPixels(worldLeft, y).y;
+      tick(mapLeft, py, mapLeft + 6, py);
+      tick(mapRight - 6, py, mapRight, py);
+      label(mapLeft + 8, py + 3, y, "start");
+    }
+    out << "<g stroke=\"#3c444c\" stroke-width=\"1\">\n"
+        << ticks << "</g>\n<g fill=\"#3c444c\" font-size=\"9\">\n"
+        << labels << "</g>\n";
+  }
+
+  // The camera's way over each warning's span, a ring where it starts: a
+  // camera standing still in a wall has no way to mark.
+  void WarningSpans() {
+    if (picture.warnings.empty()) return;
+    out << "<g fill=\"none\" stroke=\"" << kWarningColour
+        << "\" stroke-width=\"5\" stroke-dasharray=\"6 4\" "
+           "stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+    for (const PreviewWarning& warning : picture.warnings) {
+      std::string points;
+      bool first = true;
+      for (const CameraSample& sample : picture.camera) {
+        if (sample.time < warning.from || sample.time > warning.to || !range.Holds(sample.time) ||
+            !Drawable(sample.origin)) {
+          continue;
+        }
+        const Point at = ToPixels(sample.origin);
+        if (first) {
+          out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"7\"/>\n";
+          first = false;
+        }
+        points += Num(at.x) + "," + Num(at.y) + " ";
+      }
+      if (!points.empty()) out << "<polyline points=\"" << points << "\"/>\n";
     }
     out << "</g>\n";
+  }
+
+  std::size_t WarningLines() const {
+    return std::min(picture.warnings.size(), kMostWarningLines) + (picture.warnings.size() > kMostWarningLines ? 1 : 0);
+  }
+
+  void WarningList() {
+    double y = mapTop + mapHeight + kLegend + kWarningGap;
+    for (std::size_t index = 0; index < std::min(picture.warnings.size(), kMostWarningLines); ++index) {
+      out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">"
+          << Xml(picture.warnings[index].text) << "</text>\n";
+      y += kWarningLine;
+    }
+    if (picture.warnings.size() > kMostWarningLines) {
+      out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">and "
+          << picture.warnings.size() - kMostWarningLines << " more (camwright-cli check lists them all)</text>\n";
+    }
   }
 
   void LookStrokes() {
@@ -502,7 +604,14 @@ class Drawing {
       char time[32];
       const double seconds = mark.time;
       std::snprintf(time, sizeof time, seconds == std::floor(seconds) ? "%.0f" : "%.1f", seconds);
-      markLabels.push_back({at, std::string(time) + " " + mark.word, colour});
+      std::string text = std::string(time) + " " + mark.word;
+      // Seen from above a place has no height: the label gives it.
+      if (!mark.view && std::isfinite(mark.at[2])) {
+        char z[64];
+        std::snprintf(z, sizeof z, " z %.0f", static_cast<double>(mark.at[2]) + 0.0);
+        text += z;
+      }
+      markLabels.push_back({at, text, colour});
     }
     out << "</g>\n";
   }

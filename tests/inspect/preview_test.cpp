@@ -73,7 +73,7 @@ TEST_F(Preview, TheExampleFilmIsValidSvgThatRenders) {
   EXPECT_EQ(done.out + done.err, "");
   EXPECT_EQ(Files(), (std::vector<std::string>{"cwbox.log", "example.dem", "film.svg"}));
   const std::string svg = dir.Read("film.svg");
-  for (const char* piece : {">zone 4<", ">6 move<", ">16 view<", ">e2<", ">0 s<", "the camera's way"}) {
+  for (const char* piece : {">zone 4<", ">6 move z 96<", ">16 view<", ">e2<", ">0 s<", "the camera's way"}) {
     EXPECT_TRUE(Has(svg, piece)) << piece;
   }
   EXPECT_EQ(XmlProblem(dir.Path("film.svg")), "");
@@ -84,8 +84,8 @@ TEST_F(Preview, TheExampleFilmIsValidSvgThatRenders) {
   ASSERT_EQ(Run({"example.dem", kSource + "/examples/example.cam", "late.svg", "--from", "100", "--to=149"}).exitStatus,
             0);
   const std::string late = dir.Read("late.svg");
-  EXPECT_FALSE(Has(late, ">6 move<"));
-  EXPECT_TRUE(Has(late, ">140 stay<"));
+  EXPECT_FALSE(Has(late, ">6 move z 96<"));
+  EXPECT_TRUE(Has(late, ">140 stay z 64<"));
 }
 
 // The camera operator's words: glides, the follow and the orbit on the
