@@ -1,5 +1,7 @@
 #include "console/refilm_options_cli.h"
 
+#include <cstdlib>
+
 #include "console/refilm_names.h"
 #include "refilm/option_values.h"
 #include "refilm/options.h"
@@ -71,6 +73,18 @@ bool ApplyRefilmOption(const GivenOption& option, RefilmOptions& options, std::s
     return true;
   }
   const std::string_view name = option.name;
+  if (name == "keep-in-map") {
+    options.keepInMap = !option.negated;
+    // QUAKE_DIR stands in for --game, as it does for preview and check; a
+    // --game given before or after wins.
+    const char* environment = std::getenv("QUAKE_DIR");
+    if (options.gameFolder.empty() && environment != nullptr) options.gameFolder = environment;
+    return true;
+  }
+  if (name == "game") {
+    options.gameFolder = option.value;
+    return true;
+  }
   if (name == "shirt") return SetColor(option, options.shirtColor, options, mistake);
   if (name == "pants") return SetColor(option, options.pantsColor, options, mistake);
   if (name == "fps") {
@@ -162,6 +176,10 @@ std::string RefilmOptionsHelp() {
               "print the credits \"Run by TEXT\" and \"Filming by\" (see --filming-by) 2 "
               "seconds into the demo (off)"},
              {"--filming-by TEXT", "the same credits, with \"Filming by TEXT\""},
+             {"--keep-in-map",
+              "move the camera out of walls, the void and the sky along the line from what it "
+              "looks at, easing in and out; needs --game or QUAKE_DIR (off)"},
+             {"-g, --game DIR", "the Quake folder whose maps --keep-in-map reads (id1/pak0.pak, id1/maps/...)"},
          }) +
          "\n" +
          Wrapped(

@@ -33,6 +33,8 @@ inline constexpr OptionSpec kRefilmOptions[] = {
     {"chain", 0, true},
     {"run-by", 0, true},
     {"filming-by", 0, true},
+    {"keep-in-map", 0, false, true},
+    {"game", 'g', true},
 };
 
 // A command's own options after kRefilmOptions, as one table.

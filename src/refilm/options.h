@@ -29,7 +29,12 @@ struct RefilmOptions {
   std::string filmingBy;
   bool setFps = false;
   int fps = 20;
-  bool autoRun = false;  // the names came from the command line: run at once
+  // Camera places in a wall, the void or the sky are moved out along the
+  // line from what the camera looks at. Off unless asked, so that a result
+  // never depends on which game files happen to be installed.
+  bool keepInMap = false;
+  std::string gameFolder;  // the Quake folder the maps are read from
+  bool autoRun = false;    // the names came from the command line: run at once
   // An automatic run plays its result only when the command line asked
   // (--play); the dialog's "Play when done" is for the runs of its button.
   bool playAfterAutoRun = false;

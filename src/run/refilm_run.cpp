@@ -205,6 +205,7 @@ class RefilmRun {
     if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
     zoneName = ZoneFileName(options, survey);
     if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+    if (options.keepInMap && !CheckGameData(context, survey.worldModel, platform)) return RunOutcome::Refused;
     context.edits.cameraEntity = cameraEntity;
     context.pruning.lows = survey.clockLows;
     context.pruning.playerBound = survey.clockBeforePlayer;
