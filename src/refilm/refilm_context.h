@@ -11,7 +11,7 @@
 #include "camera/director.h"
 #include "camera/script_feed.h"
 #include "refilm/demo_survey.h"
-#include "refilm/map_keeping.h"
+#include "refilm/map_keeping_state.h"
 #include "refilm/options.h"
 #include "refilm/parser_values.h"
 #include "refilm/pass.h"
