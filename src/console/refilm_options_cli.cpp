@@ -1,5 +1,7 @@
 #include "console/refilm_options_cli.h"
 
+#include <cstdlib>
+
 #include "console/refilm_names.h"
 #include "refilm/option_values.h"
 #include "refilm/options.h"
@@ -90,8 +92,8 @@ std::string FilmFormHelp() {
        "also make the result into a video with its sound, RESULT.mp4, through the Quake engine and "
        "ffmpeg (off; see \"camwright-cli render --help\")"},
       {"-g, --game DIR",
-       "the Quake folder (holding id1/) that plays the result and makes its video; QUAKE_DIR "
-       "does the same"},
+       "the Quake folder (holding id1/) that plays the result and makes its video, and whose "
+       "maps --keep-in-map reads; QUAKE_DIR does the same"},
       {"--engine PROGRAM", "the Quake engine for them; CAMWRIGHT_ENGINE does the same (QuakeSpasm)"},
   });
 }
@@ -103,6 +105,14 @@ bool ApplyRefilmOption(const GivenOption& option, RefilmOptions& options, std::s
     return true;
   }
   const std::string_view name = option.name;
+  if (name == "keep-in-map") {
+    options.keepInMap = !option.negated;
+    // QUAKE_DIR stands in for --game, as it does for preview and check; a
+    // --game given before or after wins.
+    const char* environment = std::getenv("QUAKE_DIR");
+    if (options.gameFolder.empty() && environment != nullptr) options.gameFolder = environment;
+    return true;
+  }
   if (name == "shirt") return SetColor(option, options.shirtColor, options, mistake);
   if (name == "pants") return SetColor(option, options.pantsColor, options, mistake);
   if (name == "fps") {
@@ -201,6 +211,9 @@ std::string RefilmOptionsHelp() {
               "replace a destination file that exists and is not a demo (off: such a file, a script "
               "say, is never replaced)"},
              {"--quiet", "no warning when the script has lines that are read otherwise than they look (off)"},
+             {"--keep-in-map",
+              "move the camera out of walls, the void and the sky along the line from what it "
+              "looks at, easing in and out; needs --game or QUAKE_DIR (off)"},
          }) +
          "\n" +
          Wrapped(

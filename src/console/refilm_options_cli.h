@@ -36,6 +36,7 @@ inline constexpr OptionSpec kRefilmOptions[] = {
     {"filming-by", 0, true},
     {"force", 0, false, true},
     {"quiet", 0, false, true},
+    {"keep-in-map", 0, false, true},
 };
 
 // A command's own options after kRefilmOptions, as one table.

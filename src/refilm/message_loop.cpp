@@ -4,6 +4,7 @@
 
 #include "base/protocol.h"
 #include "camera/director.h"
+#include "refilm/map_keeping.h"
 #include "refilm/message_handlers.h"
 #include "refilm/refilm_context.h"
 #include "refilm/run_watcher.h"
@@ -95,7 +96,10 @@ void ProcessBlock(RefilmContext& context, CBlock& input, CBlock& output) {
   PruneTracks(context);
   if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
   const bool filming = !context.run.generating;
-  if (filming) CameraStep(context.director, context.commands, context.entities, context.run.demoTime);
+  if (filming) {
+    CameraStep(context.director, context.commands, context.entities, context.run.demoTime);
+    KeepCameraInMap(context);
+  }
   MessageLoop(context, input, output);
   if (context.scriptFeed != nullptr) context.scriptFeed->ReadFor(context.run.demoTime);
   if (filming) RollStep(context.director, context.commands.roll, context.run.demoTime);

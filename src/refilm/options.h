@@ -37,6 +37,10 @@ struct RefilmOptions {
   bool force = false;
   // No warning about the script's lines that are read otherwise than they look.
   bool quiet = false;
+  // Camera places in a wall, the void or the sky are moved out along the
+  // line from what the camera looks at. Off unless asked, so that a result
+  // never depends on which game files happen to be installed.
+  bool keepInMap = false;
   bool autoRun = false;  // the names came from the command line: run at once
   // An automatic run plays its result only when the command line asked
   // (--play); the dialog's "Play when done" is for the runs of its button.

@@ -14,6 +14,7 @@ void StartRun(RefilmContext& context) {
   context.edits.StartPass();
   context.edits.cameraEntity = kCameraEntity;
   context.pruning.StartRun();
+  context.keeping = MapKeeping{};
 }
 
 void StartPass(RefilmContext& context, Pass pass) {
@@ -26,6 +27,7 @@ void StartPass(RefilmContext& context, Pass pass) {
   ResetDirector(context.director);
   context.edits.StartPass();
   context.pruning.StartPass(pass);
+  context.keeping.StartPass();
 }
 
 }  // namespace cw

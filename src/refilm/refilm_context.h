@@ -11,6 +11,7 @@
 #include "camera/director.h"
 #include "camera/script_feed.h"
 #include "refilm/demo_survey.h"
+#include "refilm/map_keeping_state.h"
 #include "refilm/options.h"
 #include "refilm/parser_values.h"
 #include "refilm/pass.h"
@@ -109,6 +110,7 @@ struct RefilmContext {
   DirectorState director;
   StreamEditState edits;
   TrackPruning pruning;
+  MapKeeping keeping;
   // The script being read as the demo goes, or nullptr when it was read whole.
   ScriptFeed* scriptFeed = nullptr;
   // Whoever watches the refilm's pass, the preview, or nullptr.

@@ -1,6 +1,7 @@
 #include <string_view>
 
 #include "base/protocol.h"
+#include "refilm/map_keeping.h"
 #include "refilm/message_handlers.h"
 #include "refilm/refilm_context.h"
 #include "refilm/script_effects.h"
@@ -45,6 +46,9 @@ void MessageHandlers::ServerInfo(int start, const ServerInfoFields& info) {
   parser.soundNames.resize(static_cast<std::size_t>(SoundListSize(context.stream)));
   RecordNameList(info.sounds, parser.soundNames, parser.soundCount);
   context.entities.ForgetBaselines();
+  // A level whose map cannot be read keeps the script's camera; the run
+  // already refused a first map that could not be.
+  if (context.options.keepInMap) EnterLevelMap(context, parser.modelNames[1]);
 
   // Each level has its own exit; what happened at the last one is forgotten.
   if (parser.levelsSeen > 0) StartNextLevel(context);

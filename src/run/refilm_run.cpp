@@ -225,6 +225,7 @@ class RefilmRun {
     if (!CheckCameraEntity(options, cameraEntity, platform)) return RunOutcome::Refused;
     zoneName = ZoneFileName(options, survey);
     if (!zoneName.empty() && !CheckZoneFile(options, zoneName, platform)) return RunOutcome::Refused;
+    if (options.keepInMap && !CheckGameData(context, survey.worldModel, platform)) return RunOutcome::Refused;
     // Last, so that a destination naming an input is told as such.
     if (Writes() && !CheckDestination(options, platform)) return RunOutcome::Refused;
     context.edits.cameraEntity = cameraEntity;

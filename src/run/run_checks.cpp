@@ -4,7 +4,9 @@
 
 #include "base/protocol.h"
 #include "refilm/demo_survey.h"
+#include "refilm/map_keeping.h"
 #include "refilm/options.h"
+#include "refilm/refilm_context.h"
 #include "run/platform.h"
 #include "stream/demo_files.h"
 
@@ -28,6 +30,16 @@ bool CheckInput(const std::string& what, const std::string& name, Platform& plat
 }
 
 }  // namespace
+
+bool CheckGameData(RefilmContext& context, const std::string& mapName, Platform& platform) {
+  if (context.options.gameFolder.empty()) {
+    return Refuse(platform,
+                  "Keeping the camera in the map needs the game's files: give the Quake folder with --game DIR "
+                  "or QUAKE_DIR.");
+  }
+  if (mapName.empty() || EnterLevelMap(context, mapName)) return true;
+  return Refuse(platform, "Keeping the camera in the map needs its map: " + context.keeping.problem);
+}
 
 bool CheckNames(const RefilmOptions& options, Platform& platform) {
   if (options.sourceDemo.empty()) return Refuse(platform, "You must specify a source file.");

@@ -8,6 +8,7 @@ namespace cw {
 
 struct RefilmOptions;
 struct DemoSurvey;
+struct RefilmContext;
 class Platform;
 
 // The checks on the names: missing names, inputs that are missing or are no
@@ -23,6 +24,9 @@ bool CheckProtocol(const RefilmOptions& options, const DemoSurvey& survey, Platf
 // The camera needs an entity number that the demo leaves free.
 bool CheckCameraEntity(const RefilmOptions& options, int cameraEntity, Platform& platform);
 // The zone file a script is generated from: a file, and overwritten by nothing.
+// --keep-in-map needs the game's files: a Quake folder, and in it the
+// demo's first map, read here once for the run.
+bool CheckGameData(RefilmContext& context, const std::string& mapName, Platform& platform);
 bool CheckZoneFile(const RefilmOptions& options, const std::string& zoneFile, Platform& platform);
 void RefuseUnwritableScript(const RefilmOptions& options, Platform& platform);
 void RefuseUncreatableResult(const RefilmOptions& options, Platform& platform);

@@ -88,6 +88,25 @@ TEST(RefilmWords, RefusedValuesSayWhyAndNothingIsWritten) {
   }
 }
 
+TEST(RefilmWords, KeepInMapTakesTheGameFolderOfGameOrQuakeDir) {
+  RefilmOptions options = Parsed({"--keep-in-map", "--game", "q 1", "a", "b"});
+  EXPECT_TRUE(options.keepInMap);
+  EXPECT_EQ(options.gameFolder, "q 1");
+  options = Parsed({"-g", "/q/", "--keep-in-map", "--no-keep-in-map", "a", "b"});
+  EXPECT_FALSE(options.keepInMap);
+  EXPECT_EQ(options.gameFolder, "/q/");
+  EXPECT_FALSE(Parsed({"a", "b"}).keepInMap);
+  if (std::getenv("QUAKE_DIR") != nullptr) GTEST_SKIP() << "QUAKE_DIR is set here";
+  // Without a Quake folder: refused before anything is written.
+  test::ScratchDir dir;
+  dir.Write("in.dem", test::MakeDemo("-1\n", {{svc_disconnect}}));
+  std::ostringstream out, err;
+  EXPECT_EQ(RunConsole({"--keep-in-map", dir.Path("in.dem"), dir.Path("out.dem")}, out, err), kExitRefused);
+  EXPECT_NE(err.str().find("needs the game's files: give the Quake folder with --game DIR"), std::string::npos)
+      << err.str();
+  EXPECT_FALSE(dir.Exists("out.dem"));
+}
+
 // Each option given on the command line makes the result that the dialog's
 // option makes, and that result differs from the default one.
 class OptionBytes : public ::testing::Test {
