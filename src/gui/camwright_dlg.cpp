@@ -14,6 +14,7 @@
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QVBoxLayout>
+#include <cstdlib>
 
 #include "about_dlg.h"
 #include "fit_width_validator.h"
@@ -115,6 +116,7 @@ void CCamwrightDlg::CreateControls() {
   shirtColor_ = NewColorBox("shirtColor", this);
   setFps_ = NewCheckBox("Set FPS to", "setFps", this);
   fps_ = NewField("fps", this);
+  keepInMap_ = NewCheckBox("Keep the camera in the map", "keepInMap", this);
 
   const QList<QWidget*> tabChain = {sourceDemo_,
                                     scriptFile_,
@@ -143,7 +145,8 @@ void CCamwrightDlg::CreateControls() {
                                     chainName_,
                                     shirtColor_,
                                     setFps_,
-                                    fps_};
+                                    fps_,
+                                    keepInMap_};
   for (qsizetype i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
   browse_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
 
@@ -235,6 +238,7 @@ void CCamwrightDlg::ArrangeControls() {
   miscGrid->addWidget(runBy_, 3, 2);
   miscGrid->addWidget(filmingByLabel, 4, 1);
   miscGrid->addWidget(filmingBy_, 4, 2);
+  miscGrid->addWidget(keepInMap_, 5, 0, 1, 3);
   miscGrid->setColumnStretch(2, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -305,6 +309,10 @@ bool CCamwrightDlg::ReadControls() {
   options.runBy = CreditOf(runBy_);
   options.filmingBy = CreditOf(filmingBy_);
   options.setFps = setFps_->isChecked();
+  options.keepInMap = keepInMap_->isChecked();
+  // The maps come from --game on the dialog's command line, else QUAKE_DIR.
+  const char* quakeDir = std::getenv("QUAKE_DIR");
+  if (options.keepInMap && options.gameFolder.empty() && quakeDir != nullptr) options.gameFolder = quakeDir;
   return ReadFrameRate();
 }
 
@@ -347,6 +355,7 @@ void CCamwrightDlg::WriteControls() {
   SetText(runBy_, FieldTextOfCredit(options.runBy));
   SetText(filmingBy_, FieldTextOfCredit(options.filmingBy));
   setFps_->setChecked(options.setFps);
+  keepInMap_->setChecked(options.keepInMap);
   SetText(fps_, QString::number(options.fps));
 }
 

@@ -100,6 +100,7 @@ class CCamwrightDlg : public QDialog {
   QCheckBox* removePrint_ = nullptr;
   QCheckBox* removeStufftext_ = nullptr;
   QCheckBox* removeOutsideFov_ = nullptr;
+  QCheckBox* keepInMap_ = nullptr;
   QCheckBox* changeColors_ = nullptr;
   QComboBox* shirtColor_ = nullptr;
   QComboBox* pantsColor_ = nullptr;

@@ -460,7 +460,7 @@ class Drawing {
       const Point at = ToPixels(point.at);
       out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"2.2\" stroke=\"" << ColourAt(point.time)
           << "\"/>\n";
-      }
+    }
     out << "</g>\n";
   }
 

@@ -98,6 +98,7 @@ const CheckOption kChecks[] = {
     {"chainDemo", "Chain another demo", &RefilmOptions::chainDemo, false},
     {"printCredits", "Print credits at the begining", &RefilmOptions::printCredits, false},
     {"setFps", "Set FPS to", &RefilmOptions::setFps, false},
+    {"keepInMap", "Keep the camera in the map", &RefilmOptions::keepInMap, false},
 };
 
 // Runs `work` as soon as the next modal window is up (the box or menu that
@@ -205,7 +206,8 @@ class DialogTest : public QObject {
                                   "chainName",
                                   "shirtColor",
                                   "setFps",
-                                  "fps"};
+                                  "fps",
+                                  "keepInMap"};
     QCOMPARE(chain, expected);
   }
 
