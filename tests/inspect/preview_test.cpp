@@ -94,7 +94,7 @@ TEST_F(Preview, TheCinematicFilmDrawsItsSweeps) {
   ASSERT_EQ(Run({"example.dem", kSource + "/examples/cinematic.cam", "cine.svg", "--to", "40"}).exitStatus, 0);
   const std::string svg = dir.Read("cine.svg");
   for (const char* piece :
-       {">1 glide<", ">8 glide<", ">10 follow<", ">18 sweep<", ">30 orbit<", "stroke-dasharray=\"5 3\""}) {
+       {">8 glide z 140<", ">10 follow z 24<", ">18 sweep<", ">30 orbit z 24<", "stroke-dasharray=\"5 3\""}) {
     EXPECT_TRUE(Has(svg, piece)) << piece;
   }
   EXPECT_EQ(XmlProblem(dir.Path("cine.svg")), "");
