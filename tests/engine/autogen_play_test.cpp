@@ -63,7 +63,7 @@ TEST_F(AutogenEngine, FollowsThePlayerThroughTheZonesOfE1m3) {
   // The first zone holds from the start; the camera glides from the start
   // room along the corridor, cuts below the lift and round the block, glides
   // down to the cellars and cuts to the last rooms.
-  EXPECT_EQ(ReadText("auto.cam"),
+  EXPECT_EQ(test::GeneratedBody(ReadText("auto.cam")),
             "0 view p\n"
             "0 stay -662 -38 78\n"
             "0 view e1\n"
@@ -87,7 +87,7 @@ TEST_F(AutogenEngine, WithoutTheDispositionFileUsesTheChaseCamera) {
   EXPECT_EQ(platform.messages[0].text, "No camera disposition file exists for this map. Using chasecam instead.");
   EXPECT_EQ(platform.messages[0].caption, "Warning");
   EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
-  EXPECT_EQ(ReadText("auto.cam"), "0 view p\n0 stay p\n1.5 stay p~0.3 p~0.3 p+30\n");
+  EXPECT_EQ(test::GeneratedBody(ReadText("auto.cam")), "0 view p\n0 stay p\n1.5 stay p~0.3 p~0.3 p+30\n");
 }
 
 }  // namespace
