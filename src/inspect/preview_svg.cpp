@@ -60,6 +60,7 @@ constexpr int kTimeMarks = 12;      // about this many on the camera's way
 // Past this many labels placing one more, against all before it, costs
 // more than the picture gains.
 constexpr std::size_t kMostLabels = 1500;
+constexpr std::size_t kMostLabelsTried = 4 * kMostLabels;
 // A label tries spots this many rings out from its point before it is left out.
 constexpr int kLabelRings = 3;
 constexpr double kRingStep = 14;
@@ -837,7 +838,8 @@ class Drawing {
   // left out only when no spot is free. `inside` puts it below and to the
   // right of the point, or nowhere.
   void Label(const Point& at, const std::string& text, const std::string& colour, bool inside) {
-    if (placed.size() >= kMostLabels) return;
+    // Labels that find no spot cost as much as those that do: both are counted.
+    if (placed.size() >= kMostLabels || ++labelsTried > kMostLabelsTried) return;
     const double textWidth = static_cast<double>(text.size()) * kCharWidth;
     for (int ring = 0; ring < (inside ? 1 : kLabelRings); ++ring) {
       const double away = ring * kRingStep;
@@ -1047,6 +1049,7 @@ class Drawing {
   double height = 0;
   std::vector<Box> taken;
   std::vector<PendingLabel> placed;
+  std::size_t labelsTried = 0;
   std::vector<PendingLabel> momentLabels;
   std::vector<PendingLabel> markLabels;
   std::vector<PendingLabel> timeLabels;
