@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -85,7 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (cw::ReadBspFloors(bsp, plan, error)) picture.floors = std::move(plan.floors);
 
   std::ostringstream svg;
-  cw::WritePreviewSvg(picture, {}, svg);
+  // The moment marked halfway through, as --at would mark it.
+  const cw::DemoTimes times = cw::TimesOf(picture);
+  const std::optional<float> moment = times.any ? std::optional<float>(times.first / 2 + times.last / 2) : std::nullopt;
+  cw::WritePreviewSvg(picture, {}, moment, svg);
   const std::string text = svg.str();
   const std::string fault = cw::test::XmlFault(text);
   Expect(fault.empty(), fault, text);

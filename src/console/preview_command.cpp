@@ -1,5 +1,6 @@
 #include "console/preview_command.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -38,6 +39,8 @@ constexpr const char* kPreviewHelp =
     "with its time and word, and the zones of the map's zone file (MAPNAME.log\n"
     "in the current directory) when there is one. Colours tell the demo time\n"
     "(see the legend); the picture is scaled to what happens in the time drawn.\n"
+    "Under the plan a time strip marks the script's texts, fades, sounds and\n"
+    "eyes views at their times.\n"
     "Without SCRIPT.cam the script is generated as the two-name refilm\n"
     "generates it, but only in memory: temp.cam is not written. A demo of\n"
     "several levels is drawn for its first level.\n"
@@ -52,6 +55,10 @@ constexpr const char* kPreviewHelp =
     "                  listed under the picture, as check --demo lists them\n"
     "      --from T    draw from demo time T (seconds) on\n"
     "      --to T      draw up to demo time T\n"
+    "      --at T      mark where the player (a ring with a cross) and the\n"
+    "                  camera (a pointer along its view) are at demo time T,\n"
+    "                  and T on the time strip; T lies within the demo's time\n"
+    "                  and the time drawn\n"
     "      --quiet     no warning when the script has lines that are read\n"
     "                  otherwise than they look\n"
     "  -h, --help      print this help and exit\n"
@@ -60,8 +67,8 @@ constexpr const char* kPreviewHelp =
     "done, 1 refused (an \"Error\" on standard error), 2 done but the source\n"
     "was damaged.\n";
 
-constexpr OptionSpec kPreviewOptions[] = {
-    kHelpOption, {"game", 'g', true}, {"from", 0, true}, {"to", 0, true}, {"quiet", 0, false, true}};
+constexpr OptionSpec kPreviewOptions[] = {kHelpOption,     {"game", 'g', true}, {"from", 0, true},
+                                          {"to", 0, true}, {"at", 0, true},     {"quiet", 0, false, true}};
 
 // Whether the picture's name ends in .svg, in any case: a picture viewer
 // would take SVG text named x.png for a broken PNG.
@@ -132,6 +139,22 @@ void AddWarnings(PreviewPicture& picture, const RefilmOptions& options, const st
   }
 }
 
+// Why --at cannot be marked, or nothing.
+std::string MomentOutside(float moment, const DemoTimes& times, const TimeRange& range) {
+  if (!times.any) return "--at has no time to mark: the demo's first level has no blocks with a time";
+  char text[160];
+  if (moment < times.first || moment > times.last) {
+    std::snprintf(text, sizeof text, "--at %g lies outside the demo's time, %.2f to %.2f s",
+                  static_cast<double>(moment), static_cast<double>(times.first), static_cast<double>(times.last));
+    return text;
+  }
+  if (!range.Holds(moment)) {
+    std::snprintf(text, sizeof text, "--at %g lies outside the time drawn (--from, --to)", static_cast<double>(moment));
+    return text;
+  }
+  return {};
+}
+
 }  // namespace
 
 int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -144,7 +167,9 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
   }
   TimeRange range;
   std::string mistake;
-  if (!ReadTime(line, "from", range.from, mistake) || !ReadTime(line, "to", range.to, mistake)) {
+  std::optional<float> moment;
+  if (!ReadTime(line, "from", range.from, mistake) || !ReadTime(line, "to", range.to, mistake) ||
+      !ReadTime(line, "at", moment, mistake)) {
     return Mistake(err, mistake, kPreviewUsage);
   }
 
@@ -165,6 +190,10 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
   if (outcome == RunOutcome::Refused || outcome == RunOutcome::Stopped) return kExitRefused;
 
   PreviewPicture& picture = collector.Picture();
+  if (moment) {
+    const std::string outside = MomentOutside(*moment, TimesOf(picture), range);
+    if (!outside.empty()) return Refuse(err, outside);
+  }
   picture.title = std::filesystem::path(context->options.sourceDemo).filename().string();
   AddZones(picture);
   AddFloors(picture, GameFolder(line), err);
@@ -177,7 +206,7 @@ int PreviewCommand(const std::vector<std::string>& arguments, std::ostream& out,
   if (!file.Create(picturePath)) {
     return Refuse(err, "The picture " + Quoted(picturePath) + " cannot be created: " + SystemReason(file.Error()));
   }
-  WritePreviewSvg(picture, range, file.Stream());
+  WritePreviewSvg(picture, range, moment, file.Stream());
   if (StopSignals::Requested()) return kExitRefused;
   if (!file.Finish() || !file.Commit()) {
     return Refuse(err, "The picture " + Quoted(picturePath) + " could not be written: " + SystemReason(file.Error()));

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "autogen/disposition.h"
+#include "base/protocol.h"
+#include "camera/command.h"
 #include "refilm/refilm_context.h"
 
 namespace cw {
@@ -19,6 +21,14 @@ int CommandAtWork(const CommandList& list, int total, float placedAt) {
   const int taken = total - list.Count();
   const bool running = !list.Empty() && IsGradual(list.Head().word) && list.Head().startTime <= placedAt;
   return running ? taken : taken - 1;
+}
+
+// A subtitle goes into the stream as console text that echoes it: the
+// message is what stands between its first and last quote.
+std::string SubtitleMessage(const std::string& text) {
+  const std::size_t open = text.find('"');
+  const std::size_t close = text.rfind('"');
+  return open < close ? text.substr(open + 1, close - open - 1) : text;
 }
 
 }  // namespace
@@ -51,12 +61,55 @@ void PreviewCollector::ScriptRead(const RefilmContext& context) {
       pending.push_back({at, {command.startTime, std::string(NameOf(command.word)), {0, 0, 0}, view}, command.coord});
     }
   };
+  TakeEvents(context.commands);
   add(context.commands.position, false);
   add(context.commands.view, true);
   positionTotal = context.commands.position.Count();
   viewTotal = context.commands.view.Count();
   std::stable_sort(pending.begin(), pending.end(),
                    [](const PendingMark& a, const PendingMark& b) { return a.at < b.at; });
+}
+
+void PreviewCollector::TakeEvents(const CommandLists& lists) {
+  for (const CCommand& command : lists.palette) {
+    if (command.word != ScriptWord::Fade) continue;
+    picture.events.push_back({command.startTime, std::max(command.startTime, command.endTime), StripKind::Fade, {}});
+  }
+  for (const CCommand& command : lists.event) {
+    StripEvent event{command.startTime, command.startTime, StripKind::OtherText, command.text};
+    switch (command.word) {
+      case ScriptWord::Text:
+        if (command.messageType == svc_print) event.kind = StripKind::Print;
+        if (command.messageType == svc_centerprint) event.kind = StripKind::Centerprint;
+        break;
+      case ScriptWord::Subtitle:
+        event.kind = StripKind::Subtitle;
+        event.what = SubtitleMessage(command.text);
+        break;
+      case ScriptWord::Sound:
+        event.kind = StripKind::Sound;
+        break;
+      case ScriptWord::Eyes:
+        event.kind = StripKind::Eyes;
+        event.what = "eyes of entity " + std::to_string(std::lround(command.param4 / 100));
+        break;
+      default:
+        continue;
+    }
+    picture.events.push_back(std::move(event));
+  }
+}
+
+DemoTimes TimesOf(const PreviewPicture& picture) {
+  DemoTimes times;
+  auto note = [&times](float time) {
+    times.first = times.any ? std::min(times.first, time) : time;
+    times.last = times.any ? std::max(times.last, time) : time;
+    times.any = true;
+  };
+  for (const TimedPoint& point : picture.player) note(point.time);
+  for (const CameraSample& sample : picture.camera) note(sample.time);
+  return times;
 }
 
 void PreviewCollector::BlockDone(const RefilmContext& context) {

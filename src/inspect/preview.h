@@ -17,6 +17,7 @@
 namespace cw {
 
 class EntityTable;
+struct CommandLists;
 struct ZoneTables;
 
 struct TimedPoint {
@@ -60,6 +61,16 @@ struct PreviewWarning {
   std::string text;  // "example.cam:16: the camera stands in the sky ..."
 };
 
+// What the script shows or plays besides the camera, for the time strip.
+enum class StripKind : unsigned char { Centerprint, Print, Subtitle, OtherText, Fade, Sound, Eyes };
+
+struct StripEvent {
+  float from = 0;
+  float to = 0;  // a fade's end; `from` for the others
+  StripKind kind = StripKind::Print;
+  std::string what;  // the message, the sound's name, the entity
+};
+
 struct PreviewPicture {
   std::string title;  // the demo's name
   std::string map;
@@ -72,7 +83,16 @@ struct PreviewPicture {
   std::vector<ZoneBox> zones;
   std::vector<FloorPolygon> floors;
   std::vector<PreviewWarning> warnings;
+  std::vector<StripEvent> events;
 };
+
+// The demo time the picture covers, from its first to its last block drawn.
+struct DemoTimes {
+  float first = 0;
+  float last = 0;
+  bool any = false;
+};
+DemoTimes TimesOf(const PreviewPicture& picture);
 
 // The zones a zone file defines, as boxes.
 std::vector<ZoneBox> ZoneBoxes(const ZoneTables& tables);
@@ -100,6 +120,7 @@ class PreviewCollector : public RunWatcher {
   bool Drawn() const { return level == 1 && timeSeen; }
   void Follow(int entity, const Vec3& at);
   void TakeMarks(const RefilmContext& context);
+  void TakeEvents(const CommandLists& lists);
   static bool Placed(const CCoord& coord, const EntityTable& entities, float at);
   CameraSample SampleOf(const RefilmContext& context, float placedAt) const;
 

@@ -35,6 +35,15 @@ constexpr std::size_t kMostWarningLines = 20;
 // leaves no more ticks than this along the longer edge.
 constexpr double kTickStep = 256;
 constexpr int kMostTicks = 12;
+// The time strip under the plan: a row for each kind of event over the time
+// axis, and its key on one line below.
+constexpr double kStripGap = 14;
+constexpr double kStripRow = 13;
+constexpr int kStripRows = 4;
+constexpr double kStripNames = 60;  // the rows' names left of the axis
+constexpr double kStripAxis = 24;
+constexpr double kStripKey = 22;
+constexpr double kStrip = kStripGap + kStripRow * kStripRows + kStripAxis + kStripKey;
 constexpr double kFontSize = 11;
 constexpr double kCharWidth = 0.62 * kFontSize;  // a fair width for the sans-serif fonts at hand
 
@@ -48,6 +57,16 @@ constexpr int kColourBins = 48;
 constexpr int kLookStrokes = 70;    // about this many over the time drawn
 constexpr double kLookLength = 28;  // pixels, for a level view
 constexpr int kTimeMarks = 12;      // about this many on the camera's way
+// Past this many labels placing one more, against all before it, costs
+// more than the picture gains.
+constexpr std::size_t kMostLabels = 1500;
+constexpr std::size_t kMostLabelsTried = 4 * kMostLabels;
+// A label tries spots this many rings out from its point before it is left out.
+constexpr int kLabelRings = 3;
+constexpr double kRingStep = 14;
+// The player and the camera at --at.
+constexpr const char* kPlayerMark = "#111111";
+constexpr const char* kCameraMark = "#d0006f";
 
 // Demo time from blue through green and amber to red and purple: every
 // colour stands out against the light floors.
@@ -163,8 +182,8 @@ std::string TimeLabel(double seconds, double step) {
 
 class Drawing {
  public:
-  Drawing(const PreviewPicture& drawn, const TimeRange& times, std::ostream& output)
-      : picture(drawn), range(times), out(output) {}
+  Drawing(const PreviewPicture& drawn, const TimeRange& times, std::optional<float> at, std::ostream& output)
+      : picture(drawn), range(times), moment(at), out(output) {}
 
   void Write() {
     Span();
@@ -189,10 +208,12 @@ class Drawing {
     LookStrokes();
     TimeMarks();
     CommandMarks();
+    MomentMarks();
     Labels();
     out << "</g>\n<rect x=\"" << Num(mapLeft) << "\" y=\"" << Num(mapTop) << "\" width=\"" << Num(mapWidth)
         << "\" height=\"" << Num(mapHeight) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"1\"/>\n";
     CoordinateTicks();
+    TimeStrip();
     Header();
     Legend();
     WarningList();
@@ -273,7 +294,7 @@ class Drawing {
     mapLeft = kMargin;
     mapTop = kHeader;
     width = mapWidth + 2 * kMargin;
-    height = kHeader + mapHeight + kLegend + kWarningLine * static_cast<double>(WarningLines());
+    height = kHeader + mapHeight + kStrip + kLegend + kWarningLine * static_cast<double>(WarningLines());
     if (!picture.warnings.empty()) height += kWarningGap;
   }
 
@@ -540,7 +561,7 @@ class Drawing {
   }
 
   void WarningList() {
-    double y = mapTop + mapHeight + kLegend + kWarningGap;
+    double y = mapTop + mapHeight + kStrip + kLegend + kWarningGap;
     for (std::size_t index = 0; index < std::min(picture.warnings.size(), kMostWarningLines); ++index) {
       out << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(y) << "\" fill=\"" << kWarningColour << "\">"
           << Xml(picture.warnings[index].text) << "</text>\n";
@@ -581,7 +602,7 @@ class Drawing {
       const Point at = ToPixels(sample.origin);
       const std::string colour = ColourAt(sample.time);
       out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"3\" stroke=\"" << colour << "\"/>\n";
-      timeLabels.push_back({at, TimeLabel(std::floor(sample.time / step) * step, step), colour});
+      timeLabels.push_back({at, TimeLabel(std::floor(sample.time / step) * step, step), colour, std::nullopt});
     }
     out << "</g>\n";
   }
@@ -611,7 +632,194 @@ class Drawing {
         std::snprintf(z, sizeof z, " z %.0f", static_cast<double>(mark.at[2]) + 0.0);
         text += z;
       }
-      markLabels.push_back({at, text, colour});
+      markLabels.push_back({at, text, colour, std::nullopt});
+    }
+    out << "</g>\n";
+  }
+
+  // --- the moment of --at ------------------------------------------------
+
+  // The player between the two places around `at`, unless he jumped there.
+  std::optional<Vec3> PlayerAt(float at) const {
+    const TimedPoint* before = nullptr;
+    const TimedPoint* after = nullptr;
+    for (const TimedPoint& point : picture.player) {
+      if (!Drawable(point.at)) continue;
+      if (point.time <= at) before = &point;
+      if (point.time >= at && after == nullptr) after = &point;
+    }
+    if (before == nullptr) return after == nullptr ? std::nullopt : std::optional<Vec3>(after->at);
+    if (after == nullptr || after->time <= before->time) return before->at;
+    if (std::hypot(after->at[0] - before->at[0], after->at[1] - before->at[1]) > kPlayerJump) return before->at;
+    const float part = (at - before->time) / (after->time - before->time);
+    Vec3 between = before->at;
+    for (std::size_t axis = 0; axis < 3; ++axis) between[axis] += (after->at[axis] - before->at[axis]) * part;
+    return between;
+  }
+
+  const CameraSample* CameraAt(float at) const {
+    const CameraSample* found = nullptr;
+    for (const CameraSample& sample : picture.camera) {
+      if (sample.time <= at && Drawable(sample.origin)) found = &sample;
+    }
+    return found;
+  }
+
+  std::string MomentText() const {
+    char text[48];
+    const double seconds = *moment;
+    std::snprintf(text, sizeof text, seconds == std::floor(seconds) ? "%.0f s" : "%.2f s", seconds);
+    return text;
+  }
+
+  // A ring with a cross for the player, a pointer along its view for the
+  // camera: two shapes no other mark has.
+  void MomentMarks() {
+    if (!moment) return;
+    const std::string text = MomentText();
+    if (const CameraSample* camera = CameraAt(*moment)) {
+      const Point at = ToPixels(camera->origin);
+      const double yaw = camera->angles[kYaw] / 180.0 * std::numbers::pi;
+      const Point ahead{std::cos(yaw), -std::sin(yaw)};
+      const Point side{-ahead.y, ahead.x};
+      auto corner = [&](double forward, double across) {
+        return Num(at.x + ahead.x * forward + side.x * across) + " " + Num(at.y + ahead.y * forward + side.y * across);
+      };
+      out << "<path d=\"M" << corner(13, 0) << "L" << corner(-7, 8) << "L" << corner(-3, 0) << "L" << corner(-7, -8)
+          << "Z\" fill=\"" << kCameraMark << "\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>\n";
+      momentLabels.push_back({at, text, kCameraMark, std::nullopt});
+    }
+    // The ring over the pointer: a chase camera stands close to the player.
+    if (const std::optional<Vec3> player = PlayerAt(*moment)) {
+      const Point at = ToPixels(*player);
+      out << "<g fill=\"none\" stroke=\"" << kPlayerMark << "\" stroke-width=\"2\"><circle cx=\"" << Num(at.x)
+          << "\" cy=\"" << Num(at.y) << "\" r=\"9\"/><path d=\"M" << Num(at.x - 12) << " " << Num(at.y) << "H"
+          << Num(at.x + 12) << "M" << Num(at.x) << " " << Num(at.y - 12) << "V" << Num(at.y + 12) << "\"/></g>\n";
+      momentLabels.push_back({at, text, kPlayerMark, std::nullopt});
+    }
+  }
+
+  // --- the time strip ---------------------------------------------------
+
+  double StripLeft() const { return mapLeft + kStripNames; }
+  double StripWidth() const { return mapWidth - kStripNames; }
+  double StripX(double time) const { return StripLeft() + Fraction(static_cast<float>(time)) * StripWidth(); }
+
+  struct StripLook {
+    int row;
+    const char* colour;
+    const char* name;
+  };
+  static StripLook LookOf(StripKind kind) {
+    switch (kind) {
+      case StripKind::Centerprint:
+        return {0, "#1f4fbf", "centerprint"};
+      case StripKind::Print:
+        return {0, "#17a37a", "print"};
+      case StripKind::Subtitle:
+        return {0, "#8a3fc0", "subtitle"};
+      case StripKind::OtherText:
+        return {0, "#7a828a", "other text"};
+      case StripKind::Fade:
+        return {1, "#e07b00", "fade"};
+      case StripKind::Sound:
+        return {2, "#c0392b", "sound"};
+      case StripKind::Eyes:
+        break;
+    }
+    return {3, "#6b4a1f", "eyes"};
+  }
+
+  // A text is a square, a fade a bar over its time, a sound a circle and an
+  // eyes view a diamond, each in its own row.
+  void StripShape(StripKind kind, double x, double toX, double middle, std::ostream& into) const {
+    const StripLook look = LookOf(kind);
+    switch (look.row) {
+      case 0:
+        into << "<rect x=\"" << Num(x - 4) << "\" y=\"" << Num(middle - 4) << "\" width=\"8\" height=\"8\"";
+        break;
+      case 1:
+        into << "<rect x=\"" << Num(x) << "\" y=\"" << Num(middle - 4) << "\" width=\"" << Num(std::max(toX - x, 3.0))
+             << "\" height=\"8\"";
+        break;
+      case 2:
+        into << "<circle cx=\"" << Num(x) << "\" cy=\"" << Num(middle) << "\" r=\"4\"";
+        break;
+      default:
+        into << "<path d=\"M" << Num(x) << " " << Num(middle - 5) << "l5 5l-5 5l-5 -5Z\"";
+        break;
+    }
+    into << " fill=\"" << look.colour << "\" stroke=\"#1d2227\" stroke-width=\"0.6\"";
+  }
+
+  void TimeStrip() {
+    const double top = mapTop + mapHeight + kStripGap;
+    const double bottom = top + kStripRow * kStripRows;
+    const double right = StripLeft() + StripWidth();
+    static constexpr const char* kRowNames[kStripRows] = {"texts", "fades", "sounds", "eyes"};
+    out << "<g font-size=\"9\" fill=\"#3c444c\">\n";
+    for (int row = 0; row < kStripRows; ++row) {
+      const double y = top + kStripRow * row;
+      out << "<rect x=\"" << Num(StripLeft()) << "\" y=\"" << Num(y) << "\" width=\"" << Num(StripWidth())
+          << "\" height=\"" << Num(kStripRow) << "\" fill=\"" << (row % 2 == 0 ? "#f2f3f4" : "#e8eaec") << "\"/>\n"
+          << "<text x=\"" << Num(mapLeft) << "\" y=\"" << Num(y + 9.5) << "\">" << kRowNames[row] << "</text>\n";
+    }
+    const double step = TimeStep(endTime - startTime, kTimeMarks);
+    const double first = std::ceil(startTime / step) * step;
+    for (int index = 0; index <= kTimeMarks + 1; ++index) {
+      const double tick = first + index * step;
+      if (tick > endTime + 1e-6) break;
+      const double x = StripX(tick);
+      out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(top) << "\" x2=\"" << Num(x) << "\" y2=\"" << Num(bottom + 4)
+          << "\" stroke=\"#b4bac0\" stroke-width=\"0.6\"/>\n<text x=\"" << Num(x) << "\" y=\"" << Num(bottom + 14)
+          << "\" text-anchor=\"middle\">" << TimeLabel(tick, step) << "</text>\n";
+    }
+    out << "</g>\n<g>\n";
+    for (const StripEvent& event : picture.events) {
+      if (!(event.to >= startTime && event.from <= endTime)) continue;
+      const double x = StripX(std::max<double>(event.from, startTime));
+      const double toX = StripX(std::min<double>(event.to, endTime));
+      const double middle = top + kStripRow * (LookOf(event.kind).row + 0.5);
+      StripShape(event.kind, x, toX, middle, out);
+      // The message or the name when the pointer rests on the mark.
+      char time[48];
+      std::snprintf(time, sizeof time, "%.2f s ", static_cast<double>(event.from));
+      out << "><title>" << time << LookOf(event.kind).name << ": " << Xml(event.what) << "</title></"
+          << (LookOf(event.kind).row == 2   ? "circle"
+              : LookOf(event.kind).row == 3 ? "path"
+                                            : "rect")
+          << ">\n";
+    }
+    if (moment && *moment >= startTime && *moment <= endTime) {
+      const double x = StripX(*moment);
+      out << "<line x1=\"" << Num(x) << "\" y1=\"" << Num(top - 4) << "\" x2=\"" << Num(x) << "\" y2=\""
+          << Num(bottom + 4) << "\" stroke=\"" << kCameraMark << "\" stroke-width=\"2\"/>\n";
+    }
+    out << "<rect x=\"" << Num(StripLeft()) << "\" y=\"" << Num(top) << "\" width=\"" << Num(right - StripLeft())
+        << "\" height=\"" << Num(bottom - top) << "\" fill=\"none\" stroke=\"#8a9096\" stroke-width=\"0.6\"/>\n</g>\n";
+    StripKey(bottom + kStripAxis + 8);
+  }
+
+  void StripKey(double y) {
+    static constexpr StripKind kKinds[] = {StripKind::Centerprint, StripKind::Print, StripKind::Subtitle,
+                                           StripKind::OtherText,   StripKind::Fade,  StripKind::Sound,
+                                           StripKind::Eyes};
+    double x = StripLeft();
+    out << "<g font-size=\"10\" fill=\"#1d2227\">\n";
+    for (const StripKind kind : kKinds) {
+      StripShape(kind, x + 4, x + 14, y - 3, out);
+      out << "/>\n<text x=\"" << Num(x + 20) << "\" y=\"" << Num(y + 1) << "\">" << LookOf(kind).name << "</text>\n";
+      x += 28 + static_cast<double>(std::string_view(LookOf(kind).name).size()) * 6;
+    }
+    if (moment) {
+      out << "<circle cx=\"" << Num(x + 6) << "\" cy=\"" << Num(y - 3) << "\" r=\"5\" fill=\"none\" stroke=\""
+          << kPlayerMark << "\" stroke-width=\"1.5\"/><text x=\"" << Num(x + 16) << "\" y=\"" << Num(y + 1)
+          << "\">player at " << MomentText() << "</text>\n";
+      x += 30 + 6 * (10 + static_cast<double>(MomentText().size()));
+      out << "<path d=\"M" << Num(x + 12) << " " << Num(y - 3) << "L" << Num(x) << " " << Num(y - 9) << "L"
+          << Num(x + 3) << " " << Num(y - 3) << "L" << Num(x) << " " << Num(y + 3) << "Z\" fill=\"" << kCameraMark
+          << "\"/><text x=\"" << Num(x + 18) << "\" y=\"" << Num(y + 1) << "\">camera at " << MomentText()
+          << "</text>\n";
     }
     out << "</g>\n";
   }
@@ -622,33 +830,65 @@ class Drawing {
     Point at;
     std::string text;
     std::string colour;
+    std::optional<Point> from;  // the point of a label moved away from it
   };
 
-  // Places a label beside `at` where it covers no other label, or leaves it
-  // out; `inside` puts it below and to the right of the point.
+  // Places a label beside `at` where it covers no other label: close by
+  // first, then in rings farther out with a thin line back to its point;
+  // left out only when no spot is free. `inside` puts it below and to the
+  // right of the point, or nowhere.
   void Label(const Point& at, const std::string& text, const std::string& colour, bool inside) {
+    // Labels that find no spot cost as much as those that do: both are counted.
+    if (placed.size() >= kMostLabels || ++labelsTried > kMostLabelsTried) return;
     const double textWidth = static_cast<double>(text.size()) * kCharWidth;
-    const Point offsets[] = {{7, -5}, {7, 13}, {-7 - textWidth, -5}, {-7 - textWidth, 13}, {-textWidth / 2, -9}};
-    const Point insideOffset[] = {{0, kFontSize}};
-    for (const Point& offset :
-         inside ? std::vector<Point>(insideOffset, insideOffset + 1) : std::vector<Point>(offsets, offsets + 5)) {
-      const Point base{at.x + offset.x, at.y + offset.y};
-      const Box box{base.x - 1, base.y - kFontSize, base.x + textWidth + 1, base.y + 3};
-      if (box.left < mapLeft || box.right > mapLeft + mapWidth || box.top < mapTop || box.bottom > mapTop + mapHeight) {
-        continue;
+    for (int ring = 0; ring < (inside ? 1 : kLabelRings); ++ring) {
+      const double away = ring * kRingStep;
+      const Point offsets[] = {{7 + away, -5 - away},
+                               {7 + away, 13 + away},
+                               {-7 - textWidth - away, -5 - away},
+                               {-7 - textWidth - away, 13 + away},
+                               {-textWidth / 2, -9 - away},
+                               {-textWidth / 2, 20 + away}};
+      for (const Point& offset : offsets) {
+        const Point base = inside ? Point{at.x, at.y + kFontSize} : Point{at.x + offset.x, at.y + offset.y};
+        if (TryLabel(base, textWidth, {base, text, colour, ring > 0 ? std::optional<Point>(at) : std::nullopt})) {
+          return;
+        }
+        if (inside) return;
       }
-      if (std::any_of(taken.begin(), taken.end(), [&box](const Box& other) { return box.Overlaps(other); })) continue;
-      taken.push_back(box);
-      placed.push_back({base, text, colour});
-      return;
     }
   }
 
+  bool TryLabel(const Point& base, double textWidth, const PendingLabel& label) {
+    const Box box{base.x - 1, base.y - kFontSize, base.x + textWidth + 1, base.y + 3};
+    if (box.left < mapLeft || box.right > mapLeft + mapWidth || box.top < mapTop || box.bottom > mapTop + mapHeight) {
+      return false;
+    }
+    if (std::any_of(taken.begin(), taken.end(), [&box](const Box& other) { return box.Overlaps(other); })) {
+      return false;
+    }
+    taken.push_back(box);
+    placed.push_back(label);
+    return true;
+  }
+
   void Labels() {
+    // The moment's two labels first: they were asked for.
+    for (const PendingLabel& label : momentLabels) Label(label.at, label.text, label.colour, false);
     for (const PendingLabel& label : markLabels) Label(label.at, label.text, label.colour, false);
     for (const PendingLabel& label : timeLabels) Label(label.at, label.text, label.colour, false);
+    out << "<g stroke=\"#4a545e\" stroke-width=\"0.7\">\n";
+    for (const PendingLabel& label : placed) {
+      if (!label.from) continue;
+      // To the nearest point of the text's box.
+      const double textWidth = static_cast<double>(label.text.size()) * kCharWidth;
+      const double x = std::clamp(label.from->x, label.at.x, label.at.x + textWidth);
+      const double y = std::clamp(label.from->y, label.at.y - kFontSize + 2, label.at.y);
+      out << "<line x1=\"" << Num(label.from->x) << "\" y1=\"" << Num(label.from->y) << "\" x2=\"" << Num(x)
+          << "\" y2=\"" << Num(y) << "\"/>\n";
+    }
     // A white outline under each text keeps it readable over the ways.
-    out << "<g stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\" fill=\"#ffffff\">\n";
+    out << "</g>\n<g stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\" fill=\"#ffffff\">\n";
     for (const PendingLabel& label : placed) WriteText(label, "");
     out << "</g>\n<g>\n";
     for (const PendingLabel& label : placed) WriteText(label, label.colour);
@@ -683,7 +923,7 @@ class Drawing {
   }
 
   void Legend() {
-    const double top = mapTop + mapHeight + 14;
+    const double top = mapTop + mapHeight + kStrip + 14;
     const double barWidth = 300;
     const double left = kMargin;
     out << "<g fill=\"#1d2227\">\n<text x=\"" << Num(left) << "\" y=\"" << Num(top + 10) << "\">demo time</text>\n"
@@ -794,6 +1034,7 @@ class Drawing {
 
   const PreviewPicture& picture;
   const TimeRange& range;
+  std::optional<float> moment;
   std::ostream& out;
   double startTime = 0;
   double endTime = 1;
@@ -808,6 +1049,8 @@ class Drawing {
   double height = 0;
   std::vector<Box> taken;
   std::vector<PendingLabel> placed;
+  std::size_t labelsTried = 0;
+  std::vector<PendingLabel> momentLabels;
   std::vector<PendingLabel> markLabels;
   std::vector<PendingLabel> timeLabels;
 };
@@ -815,7 +1058,12 @@ class Drawing {
 }  // namespace
 
 void WritePreviewSvg(const PreviewPicture& picture, const TimeRange& range, std::ostream& out) {
-  Drawing(picture, range, out).Write();
+  Drawing(picture, range, std::nullopt, out).Write();
+}
+
+void WritePreviewSvg(const PreviewPicture& picture, const TimeRange& range, std::optional<float> moment,
+                     std::ostream& out) {
+  Drawing(picture, range, moment, out).Write();
 }
 
 }  // namespace cw

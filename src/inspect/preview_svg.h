@@ -19,5 +19,9 @@ struct TimeRange {
 };
 
 void WritePreviewSvg(const PreviewPicture& picture, const TimeRange& range, std::ostream& out);
+// With `moment`, also marks where the player and the camera are at that
+// demo time.
+void WritePreviewSvg(const PreviewPicture& picture, const TimeRange& range, std::optional<float> moment,
+                     std::ostream& out);
 
 }  // namespace cw

@@ -67,7 +67,8 @@ TEST_F(HostileInput, PreviewOfAHugeClockOrRangeEndsWithASmallPicture) {
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{"preview", "clock.dem", "a.svg"},
         std::vector<std::string>{"preview", "--to", "1e25", "clock.dem", "a.svg"},
-        std::vector<std::string>{"preview", "--from", "-1e39", "--to", "1e39", "clock.dem", "a.svg"}}) {
+        std::vector<std::string>{"preview", "--from", "-1e39", "--to", "1e39", "clock.dem", "a.svg"},
+        std::vector<std::string>{"preview", "--at", "99999999999", "clock.dem", "a.svg"}}) {
     const test::ProgramOutcome done = Cli(words);
     ASSERT_EQ(done.exitStatus, 0) << done.err;
     EXPECT_LT(fs::file_size(dir.Path("a.svg")), 100000u);

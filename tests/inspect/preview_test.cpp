@@ -2,18 +2,23 @@
 // parser reads and a real SVG renderer draws, written with nothing else;
 // and the help of the subcommands that look before a refilm.
 
+#include "inspect/preview.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "child_process.h"
 #include "console/console_front.h"
 #include "game_files.h"
+#include "inspect/preview_svg.h"
 #include "map/game_folder.h"
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "synthetic_demo.h"
+#include "xml_check.h"
 
 namespace cw {
 namespace {
@@ -93,8 +98,8 @@ TEST_F(Preview, TheExampleFilmIsValidSvgThatRenders) {
 TEST_F(Preview, TheCinematicFilmDrawsItsSweeps) {
   ASSERT_EQ(Run({"example.dem", kSource + "/examples/cinematic.cam", "cine.svg", "--to", "40"}).exitStatus, 0);
   const std::string svg = dir.Read("cine.svg");
-  for (const char* piece :
-       {">8 glide z 140<", ">10 follow z 24<", ">18 sweep<", ">30 orbit z 24<", "stroke-dasharray=\"5 3\""}) {
+  for (const char* piece : {">1 glide z 160<", ">8 glide z 140<", ">10 follow z 24<", ">18 sweep<", ">30 orbit z 24<",
+                            "stroke-dasharray=\"5 3\""}) {
     EXPECT_TRUE(Has(svg, piece)) << piece;
   }
   EXPECT_EQ(XmlProblem(dir.Path("cine.svg")), "");
@@ -122,6 +127,83 @@ TEST_F(Preview, WritesThePictureAndNothingElseOrRefuses) {
   const test::ProgramOutcome cut = Run({"cut.dem", "cut.svg"});
   EXPECT_EQ(cut.exitStatus, 2);
   EXPECT_EQ(XmlProblem(dir.Path("cut.svg")), "");
+}
+
+// --at marks the player and the camera; a time the demo or the picture
+// does not hold is refused before anything is written.
+TEST_F(Preview, AtMarksThePlayerAndTheCameraOrIsRefused) {
+  const std::string script = kSource + "/examples/example.cam";
+  const test::ProgramOutcome done = Run({"example.dem", script, "at.svg", "--at", "12.5"});
+  ASSERT_EQ(done.exitStatus, 0) << done.err;
+  const std::string svg = dir.Read("at.svg");
+  for (const char* piece : {"player at 12.50 s<", "camera at 12.50 s<", "r=\"9\"/><path"}) {
+    EXPECT_TRUE(Has(svg, piece)) << piece;
+  }
+  // Both markers carry their label.
+  std::size_t labels = 0;
+  for (std::size_t at = svg.find(">12.50 s</text>"); at != std::string::npos;
+       at = svg.find(">12.50 s</text>", at + 1)) {
+    ++labels;
+  }
+  EXPECT_EQ(labels, 4u);  // each written twice: its white outline, then its colour
+  EXPECT_EQ(XmlProblem(dir.Path("at.svg")), "");
+
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"--at", "soon"}, std::vector<std::string>{"--at=-0.5"},
+        std::vector<std::string>{"--at", "1e9"}, std::vector<std::string>{"--at", "50", "--to", "40"},
+        std::vector<std::string>{"--at", "5", "--from=10"}}) {
+    std::vector<std::string> all{"example.dem", script, "no.svg"};
+    all.insert(all.end(), words.begin(), words.end());
+    const test::ProgramOutcome refused = Run(all);
+    EXPECT_EQ(refused.exitStatus, 1) << words[0];
+    EXPECT_TRUE(Has(refused.err, "--at")) << refused.err;
+    EXPECT_FALSE(dir.Exists("no.svg"));
+  }
+  // The range's own edges are inside it.
+  EXPECT_EQ(Run({"example.dem", script, "edge.svg", "--at", "40", "--from", "20", "--to", "40"}).exitStatus, 0);
+}
+
+// The time strip: a mark for each text, fade, sound and eyes view of the
+// script in the time drawn, each telling its words when pointed at.
+TEST_F(Preview, TheTimeStripMarksTheScriptsEvents) {
+  ASSERT_EQ(Run({"example.dem", kSource + "/examples/example.cam", "strip.svg"}).exitStatus, 0);
+  const std::string svg = dir.Read("strip.svg");
+  for (const char* piece :
+       {"subtitle: Somewhere, a walker sets out.</title>", "print: The soldier has seen you.", "fade: </title>",
+        "sound: misc/talk.wav</title>", "eyes: eyes of entity 2</title>", "other text: echo the walk goes on"}) {
+    EXPECT_TRUE(Has(svg, piece)) << piece;
+  }
+  ASSERT_EQ(Run({"example.dem", kSource + "/examples/example.cam", "late.svg", "--from", "100"}).exitStatus, 0);
+  const std::string late = dir.Read("late.svg");
+  EXPECT_FALSE(Has(late, "sound: misc/talk.wav"));
+  EXPECT_FALSE(Has(late, "subtitle: Somewhere"));
+}
+
+// Labels of marks on one spot move to free spots around it, with a line
+// back to their mark; only what finds no free spot is left out.
+TEST(PreviewLabels, MoveAwayBeforeTheyAreLeftOut) {
+  auto draw = [](int marks) {
+    PreviewPicture picture;
+    picture.player = {{0, {0, 0, 0}}, {10, {600, 400, 0}}};
+    for (int index = 0; index < marks; ++index) {
+      picture.marks.push_back({1, "w" + std::to_string(index), {300, 200, 0}, true});
+    }
+    std::ostringstream svg;
+    WritePreviewSvg(picture, {}, svg);
+    return svg.str();
+  };
+  auto shown = [](const std::string& svg, int marks) {
+    int count = 0;
+    for (int index = 0; index < marks; ++index) count += Has(svg, ">1 w" + std::to_string(index) + "<") ? 1 : 0;
+    return count;
+  };
+  const std::string few = draw(12);
+  EXPECT_EQ(shown(few, 12), 12);
+  EXPECT_TRUE(Has(few, "<g stroke=\"#4a545e\" stroke-width=\"0.7\">\n<line"));
+  const std::string crowded = draw(80);
+  EXPECT_GT(shown(crowded, 80), 12);
+  EXPECT_LT(shown(crowded, 80), 80);
+  EXPECT_EQ(test::XmlFault(crowded), "");
 }
 
 TEST_F(Preview, TheMapsFloorsFromAPakOrAreLeftOutWithAWarning) {
