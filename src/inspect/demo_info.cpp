@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/protocol.h"
+#include "inspect/demo_pass.h"
 #include "stream/block.h"
 #include "stream/demo_files.h"
 #include "stream/demo_walk.h"
@@ -240,19 +241,12 @@ std::string MessageName(int type) {
 DemoInfo ReadDemoInfo(const std::string& path) {
   DemoInfo info;
   info.path = path;
-  if (KindOf(path) == FileKind::Other) {
-    info.openError = "is not a file";
-    return info;
-  }
-  InputFile file(path);
-  if (!file.IsOpen()) {
-    info.openError = "doesn't exist or cannot be read";
-    return info;
-  }
+  const std::unique_ptr<InputFile> file = OpenDemo(path, info.openError);
+  if (file == nullptr) return info;
   CBlock block;
   InfoHandler handler(info, block);
   Vec3 angles{};
-  DemoWalk walk(file, angles);
+  DemoWalk walk(*file, angles);
   info.firstLine = walk.FirstLine();
   if (!walk.FirstLineEnded()) handler.Problem(0, "the first line (the CD track) has no line feed");
   if (!info.firstLine.empty() && info.firstLine.back() == '\r') info.firstLine.pop_back();

@@ -43,4 +43,17 @@ PassLevel& LevelTrack::Current() {
   return levels.back();
 }
 
+std::unique_ptr<InputFile> OpenDemo(const std::string& path, std::string& openError) {
+  if (KindOf(path) == FileKind::Other) {
+    openError = "is not a file";
+    return nullptr;
+  }
+  auto file = std::make_unique<InputFile>(path);
+  if (!file->IsOpen()) {
+    openError = "doesn't exist or cannot be read";
+    return nullptr;
+  }
+  return file;
+}
+
 }  // namespace cw

@@ -4,6 +4,7 @@
 // and walked as `info` walks it, and the levels counted as `info` counts
 // them, so that "level 2" and a level's times mean the same in every answer.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,22 +107,20 @@ class PassHandler : public IgnoredMessages {
   const CBlock* reading = nullptr;
 };
 
+// Opens the demo at `path` for a look tool's walk; null, with the reason in
+// `openError`, when it is not a file or cannot be read. A FIFO or a device is
+// refused before it is opened, as opening one may wait for ever.
+std::unique_ptr<InputFile> OpenDemo(const std::string& path, std::string& openError);
+
 // Walks the demo at `path` through `handler`, a PassHandler.
 template <typename Handler>
 PassOutcome PassDemo(const std::string& path, Handler& handler) {
   PassOutcome outcome;
-  if (KindOf(path) == FileKind::Other) {
-    outcome.openError = "is not a file";
-    return outcome;
-  }
-  InputFile file(path);
-  if (!file.IsOpen()) {
-    outcome.openError = "doesn't exist or cannot be read";
-    return outcome;
-  }
+  const std::unique_ptr<InputFile> file = OpenDemo(path, outcome.openError);
+  if (file == nullptr) return outcome;
   CBlock block;
   Vec3 angles{};
-  DemoWalk walk(file, angles);
+  DemoWalk walk(*file, angles);
   StreamState stream;
   try {
     while (walk.Next(block)) {

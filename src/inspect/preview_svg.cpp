@@ -472,17 +472,32 @@ class Drawing {
     std::vector<std::pair<float, Vec3>> points;
     for (const TimedPoint& point : picture.sweeps) points.emplace_back(point.time, point.at);
     out << TimedWay(points, kCameraJump, "stroke-width=\"1.5\" stroke-dasharray=\"5 3\"");
+    TimeDots(points, "1.2", "2.2");
+  }
+
+  // Hollow dots where a timed way first reaches each step of time, in the
+  // colour of that time; returns the dots, for the labels.
+  struct TimeDot {
+    Point at;
+    float time;       // of the point the dot stands on
+    double stepTime;  // the step it marks
+  };
+  std::vector<TimeDot> TimeDots(const std::vector<std::pair<float, Vec3>>& points, const char* strokeWidth,
+                                const char* radius) {
+    std::vector<TimeDot> dots;
     const double step = TimeStep(endTime - startTime, kTimeMarks);
     double next = std::ceil(startTime / step) * step;
-    out << "<g fill=\"#ffffff\" stroke-width=\"1.2\">\n";
-    for (const TimedPoint& point : picture.sweeps) {
-      if (!range.Holds(point.time) || point.time < next) continue;
-      next = std::floor(point.time / step) * step + step;
-      const Point at = ToPixels(point.at);
-      out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"2.2\" stroke=\"" << ColourAt(point.time)
-          << "\"/>\n";
+    out << "<g fill=\"#ffffff\" stroke-width=\"" << strokeWidth << "\">\n";
+    for (const auto& [time, place] : points) {
+      if (!range.Holds(time) || time < next) continue;
+      next = std::floor(time / step) * step + step;
+      const Point at = ToPixels(place);
+      out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"" << radius << "\" stroke=\""
+          << ColourAt(time) << "\"/>\n";
+      dots.push_back({at, time, std::floor(time / step) * step});
     }
     out << "</g>\n";
+    return dots;
   }
 
   // Where a place read off the picture lies in the map, to write it into a
@@ -593,18 +608,12 @@ class Drawing {
   }
 
   void TimeMarks() {
+    std::vector<std::pair<float, Vec3>> points;
+    for (const CameraSample& sample : picture.camera) points.emplace_back(sample.time, sample.origin);
     const double step = TimeStep(endTime - startTime, kTimeMarks);
-    double next = std::ceil(startTime / step) * step;
-    out << "<g fill=\"#ffffff\" stroke-width=\"1.5\">\n";
-    for (const CameraSample& sample : picture.camera) {
-      if (!range.Holds(sample.time) || sample.time < next) continue;
-      next = std::floor(sample.time / step) * step + step;
-      const Point at = ToPixels(sample.origin);
-      const std::string colour = ColourAt(sample.time);
-      out << "<circle cx=\"" << Num(at.x) << "\" cy=\"" << Num(at.y) << "\" r=\"3\" stroke=\"" << colour << "\"/>\n";
-      timeLabels.push_back({at, TimeLabel(std::floor(sample.time / step) * step, step), colour, std::nullopt});
+    for (const TimeDot& dot : TimeDots(points, "1.5", "3")) {
+      timeLabels.push_back({dot.at, TimeLabel(dot.stepTime, step), ColourAt(dot.time), std::nullopt});
     }
-    out << "</g>\n";
   }
 
   void CommandMarks() {
