@@ -3,14 +3,11 @@
 // The picture drawn from them parses as XML and its markup holds no number
 // that is none ("nan", "inf").
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,6 +15,7 @@
 #include <vector>
 
 #include "busy_run.h"
+#include "fuzz_work_dir.h"
 #include "inspect/preview.h"
 #include "inspect/preview_svg.h"
 #include "map/bsp_floors.h"
@@ -28,21 +26,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const fs::path& WorkDir() {
-  static const fs::path dir = [] {
-    fs::path made = fs::temp_directory_path() / ("camwright-preview-fuzz-" + std::to_string(getpid()));
-    fs::create_directories(made);
-    return made;
-  }();
-  return dir;
-}
-
-void RemoveWorkDir() {
-  std::error_code ignored;
-  fs::remove_all(WorkDir(), ignored);
-}
+using cw::fuzz::WorkDir;
 
 void Expect(bool holds, const std::string& what, const std::string& svg) {
   if (holds) return;
@@ -53,9 +37,7 @@ void Expect(bool holds, const std::string& what, const std::string& svg) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::atexit(RemoveWorkDir);
-  std::ofstream script(WorkDir() / "busy.cam");
-  script << cw::test::BusyScript(30.0f, 3);
+  cw::fuzz::MakeWorkDir();
   return 0;
 }
 
@@ -64,10 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < 4 && i < size; ++i) demoSize |= static_cast<std::size_t>(data[i]) << (8 * i);
   const std::size_t start = std::min<std::size_t>(4, size);
   demoSize = std::min(demoSize, size - start);
-  {
-    std::ofstream out(WorkDir() / "source.dem", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data + start), static_cast<std::streamsize>(demoSize));
-  }
+  cw::fuzz::WriteInput("source.dem", data + start, demoSize);
   const std::vector<std::uint8_t> bsp(data + start + demoSize, data + size);
 
   cw::Context context;
