@@ -12,6 +12,7 @@
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "strict_json.h"
+#include "subcommand_test.h"
 
 namespace cw {
 namespace {
@@ -53,21 +54,9 @@ std::string Demo() {
   return demo.Build();
 }
 
-class Info : public ::testing::Test {
+class Info : public test::SubcommandTest {
  protected:
-  int Run(std::vector<std::string> words) {
-    words.insert(words.begin(), "info");
-    std::ostringstream out, err;
-    const int status = RunConsole(words, out, err);
-    output = out.str();
-    errors = err.str();
-    return status;
-  }
-  void ExpectHas(const std::string& piece) const { EXPECT_NE(output.find(piece), std::string::npos) << piece; }
-
-  test::ScratchDir dir;
-  std::string output;
-  std::string errors;
+  Info() : SubcommandTest("info") {}
 };
 
 TEST_F(Info, JsonValuesAreWhatTheDemoHolds) {

@@ -13,6 +13,7 @@
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "strict_json.h"
+#include "subcommand_test.h"
 
 namespace cw {
 namespace {
@@ -73,22 +74,10 @@ std::string Demo() {
   return demo.Build();
 }
 
-class InfoAt : public ::testing::Test {
+class InfoAt : public test::SubcommandTest {
  protected:
+  InfoAt() : SubcommandTest("info") {}
   void SetUp() override { dir.Write("hall.dem", Demo()); }
-  int Run(std::vector<std::string> words) {
-    words.insert(words.begin(), "info");
-    std::ostringstream out, err;
-    const int status = RunConsole(words, out, err);
-    output = out.str();
-    errors = err.str();
-    return status;
-  }
-  void ExpectHas(const std::string& piece) const { EXPECT_NE(output.find(piece), std::string::npos) << piece; }
-
-  test::ScratchDir dir;
-  std::string output;
-  std::string errors;
 };
 
 TEST_F(InfoAt, ThePlayerBetweenItsUpdatesWithItsState) {

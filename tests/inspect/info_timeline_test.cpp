@@ -12,6 +12,7 @@
 #include "shared_demos.h"
 #include "stream_fixture.h"
 #include "strict_json.h"
+#include "subcommand_test.h"
 
 namespace cw {
 namespace {
@@ -62,21 +63,10 @@ std::string Demo() {
   return demo.Build();
 }
 
-class InfoTimeline : public ::testing::Test {
+class InfoTimeline : public test::SubcommandTest {
  protected:
+  InfoTimeline() : SubcommandTest("info") {}
   void SetUp() override { dir.Write("hall.dem", Demo()); }
-  int Run(std::vector<std::string> words) {
-    words.insert(words.begin(), "info");
-    std::ostringstream out, err;
-    const int status = RunConsole(words, out, err);
-    output = out.str();
-    errors = err.str();
-    return status;
-  }
-
-  test::ScratchDir dir;
-  std::string output;
-  std::string errors;
 };
 
 TEST_F(InfoTimeline, EveryEventAtItsTimeInBothForms) {
