@@ -17,6 +17,21 @@ void WriteFile(const QString& name, const QByteArray& bytes) {
   file.write(bytes);
 }
 
+// The program with the real refilm behind it.
+struct RealApp {
+  cw::test::RecordingPlatform platform;
+  cw::RefilmSession session;
+  cw::CCamwrightApp app{platform, [this](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); }};
+};
+
+// Go pressed in the dialog with this script and "Generate automaticly" so.
+void PressGo(cw::CCamwrightApp& app, cw::CCamwrightDlg& dialog, const std::string& script, bool generate) {
+  app.Options().scriptFile = script;
+  app.Options().generateScript = generate;
+  dialog.WriteControls();
+  dialog.OnGo();
+}
+
 class RealRunTest : public QObject {
   Q_OBJECT
 
@@ -41,9 +56,8 @@ class RealRunTest : public QObject {
   void goClickedAddsTheExtensionEnterDoesNot() {
     QFETCH(bool, click);
     QFETCH(QString, message);
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(app.Start({}));
     // The offscreen platform activates every window shown, the splash too
     // (a real window system leaves the keyboard with the dialog): take it away.
@@ -69,15 +83,11 @@ class RealRunTest : public QObject {
   void interactiveRunReportsAndPlays() {
     WriteFile("e1m1.dem", "-1\n");
     WriteFile("mine.cam", "");
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(app.Start({}));
     cw::CCamwrightDlg& dialog = app.CreateDialog();
-    app.Options().scriptFile = "mine.cam";
-    app.Options().generateScript = false;
-    dialog.WriteControls();
-    dialog.OnGo();
+    PressGo(app, dialog, "mine.cam", false);
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].caption), QString("Done"));
     QCOMPARE(QString::fromStdString(platform.messages[0].text), QString("e1m1.dem refilmed to e1m1c.dem succesfully."));
@@ -89,9 +99,8 @@ class RealRunTest : public QObject {
   void automaticRunIsSilentAndEndsTheProgram() {
     WriteFile("in.dem", "-1\n");
     WriteFile("mine.cam", "");
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(!app.Start({"in.dem", "mine.cam", "out.dem"}));
     QVERIFY(platform.messages.empty());
     QVERIFY(platform.commands.empty());
@@ -105,16 +114,12 @@ class RealRunTest : public QObject {
     WriteFile("e1m1.dem", "-1\n");
     WriteFile("mine.cam", "");
     WriteFile("notes.txt", "my notes\n");
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(app.Start({}));
     cw::CCamwrightDlg& dialog = app.CreateDialog();
-    app.Options().scriptFile = "mine.cam";
-    app.Options().generateScript = false;
     app.Options().resultDemo = "notes.txt";
-    dialog.WriteControls();
-    dialog.OnGo();
+    PressGo(app, dialog, "mine.cam", false);
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].caption), QString("Error"));
     QCOMPARE(QString::fromStdString(platform.messages[0].text),
@@ -131,15 +136,11 @@ class RealRunTest : public QObject {
     WriteFile("e1m1.dem", "-1\n");
     WriteFile("mine.cam", "0 stay 1 2 3\n1 bogus words\n");
     WriteFile("film.cam", "0 stay 1 2 3\n1 bogus words\n");
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(app.Start({}));
     cw::CCamwrightDlg& dialog = app.CreateDialog();
-    app.Options().scriptFile = "mine.cam";
-    app.Options().generateScript = true;
-    dialog.WriteControls();
-    dialog.OnGo();
+    PressGo(app, dialog, "mine.cam", true);
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].caption), QString("Done"));
     QCOMPARE(QString::fromStdString(platform.messages[0].text),
@@ -151,10 +152,7 @@ class RealRunTest : public QObject {
     QCOMPARE(kept.readAll(), QByteArray("0 stay 1 2 3\n1 bogus words\n"));
 
     platform.messages.clear();
-    app.Options().scriptFile = "film.cam";
-    app.Options().generateScript = false;
-    dialog.WriteControls();
-    dialog.OnGo();
+    PressGo(app, dialog, "film.cam", false);
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].text),
              QString("e1m1.dem refilmed to e1m1c.dem succesfully.\n\nfilm.cam: 1 line is read otherwise than it "
@@ -164,18 +162,16 @@ class RealRunTest : public QObject {
   void automaticRunLeavesTheScriptsMistakesToCheck() {
     WriteFile("in.dem", "-1\n");
     WriteFile("film.cam", "1 bogus words\n");
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(!app.Start({"in.dem", "film.cam", "out.dem"}));
     QVERIFY(platform.messages.empty());
     QVERIFY(QFile::exists("out.dem"));
   }
 
   void automaticRunWithoutSourceKeepsTheDialog() {
-    cw::test::RecordingPlatform platform;
-    cw::RefilmSession session;
-    cw::CCamwrightApp app(platform, [&session](cw::RefilmOptions& o, cw::Platform& p) { return session.Run(o, p); });
+    RealApp run;
+    auto& [platform, session, app] = run;
     QVERIFY(app.Start({"out.dem"}));
     QCOMPARE(platform.messages.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(platform.messages[0].text), QString("You must specify a source file."));
