@@ -7,8 +7,8 @@
 #
 # Usage: fuzz/run-fuzzers.sh [BUILD_DIR]      (default: build-fuzz)
 # Environment: RUNS (default 20000), SEED (default 1), FUZZERS (names to
-# run, e.g. "block run"; default all). The info and preview targets run a
-# quarter of RUNS.
+# run, e.g. "block run"; default all). The info, preview and run targets
+# run a quarter of RUNS.
 set -eu
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,9 +41,10 @@ for fuzzer in "$build_dir"/fuzz/*_fuzz; do
   if [ -d "$seeds/$name" ]; then set -- "$@" "$seeds/$name"; fi
   if [ -d "$source_dir/fuzz/corpus/$name" ]; then set -- "$@" "$source_dir/fuzz/corpus/$name"; fi
   # The look tools' targets make a whole pass and a whole report of each
-  # input: a quarter as many inputs keeps their share of the time fair.
+  # input, and the run target two whole refilms: a quarter as many inputs
+  # keeps their share of the time fair.
   target_runs=$runs
-  case $name in info | preview) target_runs=$((runs / 4)) ;; esac
+  case $name in info | preview | run) target_runs=$((runs / 4)) ;; esac
   echo "== $name: $target_runs runs, seed $seed"
   if ! "$fuzzer" -runs="$target_runs" -seed="$seed" -timeout=60 -print_final_stats=1 \
       -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$@"; then
