@@ -237,10 +237,19 @@ class Drawing {
     startTime = range.from ? *range.from : first;
     endTime = range.to ? *range.to : last;
     if (!(endTime > startTime)) endTime = startTime + 1;
+    // A clock so far out that a second more is the same number: the span is
+    // the least step past it, never nothing (a time's share of nothing is no
+    // number).
+    if (!(endTime > startTime)) endTime = std::nextafter(startTime, std::numeric_limits<double>::infinity());
   }
 
   double Fraction(float time) const { return (time - startTime) / (endTime - startTime); }
-  int Bin(float time) const { return std::clamp(static_cast<int>(Fraction(time) * kColourBins), 0, kColourBins - 1); }
+  // Clamped before it becomes a whole number, which a value past int (or no
+  // number) would not be.
+  int Bin(float time) const {
+    const double bin = Fraction(time) * kColourBins;
+    return bin >= kColourBins - 1 ? kColourBins - 1 : bin > 0 ? static_cast<int>(bin) : 0;
+  }
   std::string BinColour(int bin) const { return TimeColour((bin + 0.5) / kColourBins); }
   std::string ColourAt(float time) const { return TimeColour(Fraction(time)); }
 

@@ -75,6 +75,20 @@ TEST_F(HostileInput, PreviewOfAHugeClockOrRangeEndsWithASmallPicture) {
   }
 }
 
+TEST_F(HostileInput, PreviewOfAClockStandingFarOutIsDrawn) {
+  // Every block at 1e20 s, where a second more is the same number.
+  WriteDemo("far-clock.dem", {}, {{0, 0, 0}, {64, 0, 0}, {128, 64, 0}}, 1e20f);
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"preview", "far-clock.dem", "a.svg"},
+        std::vector<std::string>{"preview", "--from", "1e20", "far-clock.dem", "a.svg"}}) {
+    const test::ProgramOutcome done = Cli(words);
+    ASSERT_EQ(done.exitStatus, 0) << done.err;
+    const std::string svg = dir.Read("a.svg");
+    EXPECT_FALSE(Has(svg, "nan")) << svg.substr(0, 300);
+    EXPECT_EQ(test::XmlFault(svg), "");
+  }
+}
+
 TEST_F(HostileInput, NumbersPastWhatTheyCanSayAreNullOrAWordNeverStrayBytes) {
   std::vector<Vec3> places;
   for (int i = 0; i < 40; ++i) places.push_back(i % 2 == 0 ? Vec3{0, 0, 0} : Vec3{kHuge, -kHuge, kHuge});
