@@ -8,31 +8,13 @@
 #include <string_view>
 
 #include "inspect/number_text.h"
+#include "inspect/shown_text.h"
 
 namespace cw {
 
-inline std::string JsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      // Names in demos are bytes of the game's own character set, not
-      // UTF-8: each is written as the code point of its byte value.
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+// Names in demos are bytes of the game's own character set, not UTF-8: each
+// byte outside printable ASCII is written as the code point of its value.
+inline std::string JsonString(std::string_view text) { return '"' + EscapedText(text, "\\u00") + '"'; }
 
 // The shortest text that reads back as the same float; null for a value
 // that is no number.

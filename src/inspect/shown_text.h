@@ -10,7 +10,10 @@
 
 namespace cw {
 
-inline std::string ShownText(std::string_view text) {
+// The escaping that the terminal and the JSON reports share; they differ
+// only in how a byte outside printable ASCII is written (byteEscape and two
+// hex digits).
+inline std::string EscapedText(std::string_view text, std::string_view byteEscape) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
   shown.reserve(text.size());
@@ -22,7 +25,7 @@ inline std::string ShownText(std::string_view text) {
       shown += '\\';
       shown += c;
     } else if (byte < 0x20 || byte >= 0x7f) {
-      shown += "\\x";
+      shown += byteEscape;
       shown += kHex[byte >> 4];
       shown += kHex[byte & 15];
     } else {
@@ -31,5 +34,7 @@ inline std::string ShownText(std::string_view text) {
   }
   return shown;
 }
+
+inline std::string ShownText(std::string_view text) { return EscapedText(text, "\\x"); }
 
 }  // namespace cw
