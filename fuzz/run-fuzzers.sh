@@ -32,7 +32,7 @@ rm -rf "$seeds" "$build_dir/fuzz-artifacts"
 mkdir -p "$build_dir/fuzz-artifacts"
 "$build_dir/fuzz/make-fuzz-seeds" "$seeds"
 
-status=0
+failed=
 for fuzzer in "$build_dir"/fuzz/*_fuzz; do
   name=$(basename "$fuzzer" _fuzz)
   if [ -n "${FUZZERS:-}" ] && ! echo " $FUZZERS " | grep -q " $name "; then continue; fi
@@ -61,12 +61,11 @@ for fuzzer in "$build_dir"/fuzz/*_fuzz; do
   } 2>&1 | tee "$log"
   if [ "$(cat "$log.status")" != 0 ]; then
     echo "== $name FAILED" >&2
-    failed="${failed:-} $name"
-    status=1
+    failed="$failed $name"
   fi
 done
 
-if [ $status != 0 ]; then
+if [ -n "$failed" ]; then
   for name in $failed; do
     log="$build_dir/fuzz-logs/$name.log"
     echo "== $name FAILED (seed $seed; whole log: $log; inputs kept in $build_dir/fuzz-artifacts):" >&2
@@ -83,5 +82,5 @@ if [ $status != 0 ]; then
       echo >&2
     fi
   done
+  exit 1
 fi
-exit $status

@@ -236,11 +236,12 @@ class Drawing {
     if (first > last) first = last = 0;
     startTime = range.from ? *range.from : first;
     endTime = range.to ? *range.to : last;
-    if (!(endTime > startTime)) endTime = startTime + 1;
-    // A clock so far out that a second more is the same number: the span is
-    // the least step past it, never nothing (a time's share of nothing is no
-    // number).
-    if (!(endTime > startTime)) endTime = std::nextafter(startTime, std::numeric_limits<double>::infinity());
+    // A second, or on a clock so far out that a second more is the same
+    // number the least step past it: never nothing (a time's share of
+    // nothing is no number).
+    if (!(endTime > startTime)) {
+      endTime = std::max(startTime + 1, std::nextafter(startTime, std::numeric_limits<double>::infinity()));
+    }
   }
 
   double Fraction(float time) const { return (time - startTime) / (endTime - startTime); }
